@@ -1,0 +1,5 @@
+// Interface identifier of the host's filter interface.
+#include "host/MfxHost.h"
+
+extern "C" const IID IID_IMfxEventFilter = {
+    0x8D7FDE01, 0x1B1B, 0x11D2, {0xA8, 0xE0, 0x00, 0x00, 0xA0, 0x09, 0x0D, 0xAF}};
