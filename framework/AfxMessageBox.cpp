@@ -1,9 +1,8 @@
 #include "framework/AfxMessageBox.h"
 
-namespace {
-constexpr char kCaption[] = "Quillfen MFX Zephrin";
-}
+#include "framework/ModuleState.h"
 
 int AfxMessageBox(LPCSTR text, UINT type, UINT /*helpId*/) {
-    return MessageBoxA(GetActiveWindow(), text, kCaption, type);
+    LPCSTR caption = AfxGetAppName();
+    return MessageBoxA(GetActiveWindow(), text, caption ? caption : "Zephrin", type);
 }
