@@ -4,13 +4,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
+export ZEPHRIN_BUILD_ROOT=${ZEPHRIN_BUILD_ROOT:-$PWD/build}
 for preset in win32 win64; do
   echo "== build $preset"
-  cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset"
+  cmake --preset "$preset" -B "$ZEPHRIN_BUILD_ROOT/$preset" >/dev/null
+  cmake --build "$ZEPHRIN_BUILD_ROOT/$preset"
 done
 echo
-echo "Built:"
-for preset in win32 win64; do
-  echo "  build/$preset/  ($(find build/$preset -maxdepth 3 -name '*.a' -o -maxdepth 3 -name '*.exe' -o -maxdepth 3 -name '*.dll' | grep -v _deps | wc -l) libraries and programs)"
-done
+echo "Built: $ZEPHRIN_BUILD_ROOT/win32 (32-bit) and $ZEPHRIN_BUILD_ROOT/win64 (64-bit)."

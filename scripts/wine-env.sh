@@ -2,7 +2,7 @@
 # 64-bit prefix, and the helpers that create it and start its server.
 
 ZEPHRIN_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-export WINEPREFIX=${ZEPHRIN_WINEPREFIX:-$ZEPHRIN_ROOT/build/wine64-prefix}
+export WINEPREFIX=${ZEPHRIN_WINEPREFIX:-${ZEPHRIN_BUILD_ROOT:-$ZEPHRIN_ROOT/build}/wine64-prefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko download prompts.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
