@@ -1,0 +1,197 @@
+// The page's dialog side: data exchange, message map and the handlers that
+// edit the attached filter's settings, and Refresh, which shows them.
+#include "page/ZephrinPropPage.h"
+
+#include "filter/ZephrinFilter.h"
+#include "resources/resource.h"
+
+#include <cstdint>
+
+namespace {
+
+// Posted by a Refresh from a thread other than the window's own.
+constexpr UINT kRefreshMessage = WM_APP + 1;
+
+constexpr int kSliderRow = 0;
+constexpr int kLookAheadRow = 1;
+constexpr int kLookAheadColumn = 0;
+
+}  // namespace
+
+const char* const CMfxZephrinPropPage::kNoteNames[12] = {"C",  "C#", "D",  "D#", "E",  "F",
+                                                         "F#", "G",  "G#", "A",  "A#", "B"};
+
+BEGIN_MESSAGE_MAP(CMfxZephrinPropPage, CDialog)
+    ON_WM_HSCROLL()
+    ON_BN_CLICKED(IDC_LEARN_KEY, OnLearnKey)
+    ON_BN_DOUBLECLICKED(IDC_LEARN_KEY, OnLearnKey)
+    ON_BN_CLICKED(IDC_LOOKAHEAD_FIX, OnLookAheadFix)
+    ON_MESSAGE(kRefreshMessage, OnRefreshMessage)
+    ON_WM_DESTROY()
+END_MESSAGE_MAP()
+
+void CMfxZephrinPropPage::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_LEARN_KEY, m_learnButton);
+    DDX_Control(pDX, IDC_CCOUT_SLIDER, m_ccOutSlider);
+    DDX_Control(pDX, IDC_KEYIN_SLIDER, m_keyInSlider);
+    DDX_Check(pDX, IDC_LOOKAHEAD_FIX, m_useLookAheadFix);
+}
+
+BOOL CMfxZephrinPropPage::OnInitDialog() {
+    CDialog::OnInitDialog();
+    m_sliders[0] = &m_keyInSlider;
+    m_sliders[1] = &m_ccOutSlider;
+    m_labelIds[0] = IDC_KEYIN_VALUE;
+    m_labelIds[1] = IDC_CCOUT_VALUE;
+
+    bool attached = false;
+    {
+        CLockGuard link(PageLinkLock());
+        m_refreshWindow = m_hWnd;
+        attached = m_filter != nullptr;
+    }
+    if (!attached) return TRUE;  // the template's placeholders stay
+    for (int column = 0; column < 2; ++column) {
+        m_sliders[column]->SetRange(CMfxZephrinFilter::ParamMin(kSliderRow, column),
+                                    CMfxZephrinFilter::ParamMax(kSliderRow, column), FALSE);
+    }
+    RefreshControls();
+    return TRUE;
+}
+
+void CMfxZephrinPropPage::OnDestroy() {
+    CLockGuard link(PageLinkLock());
+    m_refreshWindow = nullptr;
+    m_refreshPosted = false;  // what was posted goes with the window
+}
+
+// Called by the filter with PageLinkLock() held, from the host's input or
+// loading thread as well as the window's. A thread that is not the window's
+// must not wait for it (a MIDI thread held up by the user interface stalls
+// live input, and a host waiting for that thread would deadlock), so the
+// update is posted, at most one at a time.
+void CMfxZephrinPropPage::Refresh() {
+    CLockGuard link(PageLinkLock());
+    if (!m_filter || !m_refreshWindow) return;
+    if (GetWindowThreadProcessId(m_refreshWindow, nullptr) == GetCurrentThreadId()) {
+        RefreshControls();
+        return;
+    }
+    if (!m_refreshPosted.exchange(true) &&
+        !::PostMessageA(m_refreshWindow, kRefreshMessage, 0, 0)) {
+        m_refreshPosted = false;
+    }
+}
+
+LRESULT CMfxZephrinPropPage::OnRefreshMessage(WPARAM, LPARAM) {
+    m_refreshPosted = false;  // a change from here on posts again
+    RefreshControls();
+    return 0;
+}
+
+// On the window's thread: reads the filter under the link lock, then sets
+// the controls without it.
+void CMfxZephrinPropPage::RefreshControls() {
+    int32_t values[2];
+    bool learning = false;
+    int32_t lookAheadFix = 0;
+    {
+        CLockGuard link(PageLinkLock());
+        if (!m_filter || !m_hWnd) return;
+        for (int column = 0; column < 2; ++column) values[column] = m_filter->GetParam(kSliderRow, column);
+        learning = m_filter->m_learning.load(std::memory_order_relaxed) != 0;
+        lookAheadFix = m_filter->GetParam(kLookAheadRow, kLookAheadColumn);
+    }
+    for (int column = 0; column < 2; ++column) {
+        m_sliders[column]->SetPos(values[column]);
+        UpdateValueLabel(column, values[column]);
+    }
+    SetDlgItemText(IDC_LEARN_KEY, learning ? "LEARNING" : "Learn Key");
+    // A loaded stream may hold any value; every non-zero one means on.
+    m_useLookAheadFix = lookAheadFix != 0 ? BST_CHECKED : BST_UNCHECKED;
+    UpdateData(FALSE);
+}
+
+void CMfxZephrinPropPage::UpdateValueLabel(int column, int value) {
+    if (column == 0) {
+        // Note names and octaves continue below 0 (only a loaded stream holds
+        // such a key), so the name index always stays within the twelve.
+        int note = value % 12;
+        int octave = value / 12;
+        if (note < 0) {
+            note += 12;
+            --octave;
+        }
+        CString text;
+        text.Format("%s%d (%d)", kNoteNames[note], octave - 2, value);
+        SetDlgItemText(m_labelIds[0], text);
+    } else if (column == 1) {
+        SetDlgItemInt(m_labelIds[1], static_cast<UINT>(value), TRUE);
+    }
+}
+
+void CMfxZephrinPropPage::OnHScroll(UINT code, UINT position, CWnd* control) {
+    for (int column = 0; column < 2; ++column) {
+        if (control && m_sliders[column] == control) {
+            OnSliderStep(column, static_cast<int>(code), static_cast<int>(position), kSliderRow);
+            return;
+        }
+    }
+}
+
+// Steps of one change the setting by exactly 1; a drag sets it at every
+// track. The control places its own thumb; the label shows the setting.
+void CMfxZephrinPropPage::OnSliderStep(int column, int code, int position, int row) {
+    int32_t newValue = 0;
+    {
+        CLockGuard link(PageLinkLock());
+        if (!m_filter) return;
+        const int32_t current = m_filter->GetParam(row, column);
+        const int32_t low = CMfxZephrinFilter::ParamMin(row, column);
+        const int32_t high = CMfxZephrinFilter::ParamMax(row, column);
+        switch (code) {
+        case TB_LINEUP:
+        case TB_PAGEUP:
+            if (!(low < current)) return;
+            newValue = current - 1;
+            break;
+        case TB_LINEDOWN:
+        case TB_PAGEDOWN:
+            if (!(current < high)) return;
+            newValue = current + 1;
+            break;
+        case TB_THUMBTRACK:
+            if (position < low || position > high) return;
+            newValue = position;
+            break;
+        default:
+            return;
+        }
+        m_filter->SetParam(row, column, newValue);
+        m_filter->m_dirty.store(1, std::memory_order_relaxed);
+    }
+    m_pageDirty = 1;
+    if (m_site) m_site->OnStatusChange(PROPPAGESTATUS_DIRTY);
+    UpdateValueLabel(column, newValue);
+}
+
+// Learn mode lives in the filter; neither side becomes dirty.
+void CMfxZephrinPropPage::OnLearnKey() {
+    {
+        CLockGuard link(PageLinkLock());
+        if (!m_filter) return;
+        std::atomic<int32_t>& learning = m_filter->m_learning;
+        learning.store(learning.load(std::memory_order_relaxed) == 0 ? 1 : 0,
+                       std::memory_order_relaxed);
+    }
+    RefreshControls();
+}
+
+// The box has toggled itself; the setting follows at once, marking nothing.
+void CMfxZephrinPropPage::OnLookAheadFix() {
+    CLockGuard link(PageLinkLock());
+    if (!m_filter) return;
+    UpdateData(TRUE);
+    m_filter->SetParam(kLookAheadRow, kLookAheadColumn, m_useLookAheadFix);
+}
