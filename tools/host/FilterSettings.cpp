@@ -1,0 +1,109 @@
+// Saving and loading a filter's settings through its settings stream.
+#include "tools/host/FilterSettings.h"
+
+#include "common/ComPtr.h"
+#include "tools/host/FilterLoader.h"
+
+
+std::vector<uint8_t> ZephrinSettings::ToBytes() const {
+    std::vector<uint8_t> bytes;
+    for (int32_t value : {keyIn, ccOut, lookAheadFix, reserved})
+        for (int shift = 0; shift < 32; shift += 8)
+            bytes.push_back(static_cast<uint8_t>(static_cast<uint32_t>(value) >> shift));
+    return bytes;
+}
+
+bool ZephrinSettings::FromBytes(const std::vector<uint8_t>& bytes, ZephrinSettings& settings) {
+    if (bytes.size() != kBytes) return false;
+    int32_t* fields[] = {&settings.keyIn, &settings.ccOut, &settings.lookAheadFix,
+                         &settings.reserved};
+    for (size_t i = 0; i < 4; ++i) {
+        uint32_t value = 0;
+        for (int b = 3; b >= 0; --b) value = value << 8 | bytes[4 * i + static_cast<size_t>(b)];
+        *fields[i] = static_cast<int32_t>(value);
+    }
+    return true;
+}
+
+namespace {
+
+HRESULT QueryPersist(IUnknown* filter, CComPtr<IPersistStream>& persist, std::string& error) {
+    const HRESULT hr = filter->QueryInterface(IID_IPersistStream, persist.put_void());
+    if (FAILED(hr))
+        error = "the filter has no settings stream (IPersistStream): " + DescribeHresult(hr);
+    return hr;
+}
+
+}  // namespace
+
+HRESULT SaveFilterSettings(IUnknown* filter, std::vector<uint8_t>& bytes, std::string& error) {
+    CComPtr<IPersistStream> persist;
+    HRESULT hr = QueryPersist(filter, persist, error);
+    if (FAILED(hr)) return hr;
+    CComPtr<IStream> stream;
+    hr = CreateStreamOnHGlobal(nullptr, TRUE, stream.put());
+    if (FAILED(hr)) {
+        error = "cannot make a memory stream: " + DescribeHresult(hr);
+        return hr;
+    }
+    hr = persist->Save(stream.get(), FALSE);
+    if (FAILED(hr)) {
+        error = "the filter failed to save its settings: " + DescribeHresult(hr);
+        return hr;
+    }
+    STATSTG stat{};
+    HGLOBAL memory = nullptr;
+    if (FAILED(hr = stream->Stat(&stat, STATFLAG_NONAME)) ||
+        FAILED(hr = GetHGlobalFromStream(stream.get(), &memory))) {
+        error = "cannot read the saved settings back: " + DescribeHresult(hr);
+        return hr;
+    }
+    const size_t size = static_cast<size_t>(stat.cbSize.QuadPart);
+    const void* data = GlobalLock(memory);
+    if (size && !data) {
+        error = "cannot read the saved settings back";
+        return E_FAIL;
+    }
+    bytes.assign(static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size);
+    if (data) GlobalUnlock(memory);
+    return S_OK;
+}
+
+HRESULT LoadFilterSettings(IUnknown* filter, const std::vector<uint8_t>& bytes,
+                           std::string& error) {
+    CComPtr<IPersistStream> persist;
+    HRESULT hr = QueryPersist(filter, persist, error);
+    if (FAILED(hr)) return hr;
+    CComPtr<IStream> stream;
+    hr = CreateStreamOnHGlobal(nullptr, TRUE, stream.put());
+    ULONG written = 0;
+    if (SUCCEEDED(hr))
+        hr = stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written);
+    LARGE_INTEGER start{};
+    if (SUCCEEDED(hr)) hr = stream->Seek(start, STREAM_SEEK_SET, nullptr);
+    if (FAILED(hr) || written != bytes.size()) {
+        error = "cannot make a memory stream of the settings: " + DescribeHresult(hr);
+        return FAILED(hr) ? hr : E_FAIL;
+    }
+    hr = persist->Load(stream.get());
+    if (FAILED(hr)) {
+        error = "the filter refused the settings: " + DescribeHresult(hr);
+        return hr;
+    }
+    return S_OK;
+}
+
+std::string NoteName(int32_t note) {
+    static const char* const kNoteNames[12] = {"C",  "C#", "D",  "D#", "E",  "F",
+                                               "F#", "G",  "G#", "A",  "A#", "B"};
+    if (note < 0) return std::to_string(note);
+    return std::string(kNoteNames[note % 12]) + std::to_string(note / 12 - 2);
+}
+
+std::string DescribeSettings(const ZephrinSettings& settings) {
+    return "key " + std::to_string(settings.keyIn) + " (" + NoteName(settings.keyIn) +
+           "), controller " + std::to_string(settings.ccOut) + ", look-ahead fix " +
+           (settings.lookAheadFix ? "on" : "off") + " (" +
+           std::to_string(settings.lookAheadFix) + "), reserved " +
+           std::to_string(settings.reserved);
+}

@@ -1,0 +1,22 @@
+// What a playback run did, told as a musician reads it: which keys' notes
+// went, which controllers came, and where a record was sent a second time.
+#pragma once
+
+#include "tools/host/Playback.h"
+
+#include <string>
+
+// "bar 3, beat 2" (and ticks past the beat when not on one), following the
+// song's time signatures; plain ticks for SMPTE-timed songs.
+std::string SongPosition(const SongRecords& song, int32_t tick);
+
+// An output record that came out again, byte for byte, in a later window.
+struct ResentRecord {
+    EventRecord record;
+    int32_t firstWindow;
+    int32_t window;
+};
+std::vector<ResentRecord> FindResentRecords(const PlaybackOutput& output);
+
+std::string SummarizePlayback(const SongRecords& input, const PlaybackOutput& output,
+                              int32_t windowTicks);

@@ -1,0 +1,338 @@
+// zephrin-host: a sequencer on the command line. It drives any filter through
+// the host's filter interface: playback of MIDI files, live input from text,
+// and the settings as a project keeps them.
+#include "tools/host/FileIo.h"
+#include "tools/host/FilterLoader.h"
+#include "tools/host/FilterSettings.h"
+#include "tools/host/Live.h"
+#include "tools/host/PageSession.h"
+#include "tools/host/Playback.h"
+#include "tools/host/Summary.h"
+
+#include "filter/ZephrinIds.h"
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <sstream>
+
+namespace {
+
+constexpr char kHelp[] = R"(zephrin-host: runs an MFX MIDI filter as a sequencer would.
+
+  zephrin-host [options] play IN.mid [OUT.mid]
+      Plays a Standard MIDI File (format 0 or 1) through the filter window by
+      window and writes what comes out (default OUT: IN with .zephrin.mid).
+      Prints what the filter did: which notes went, which controllers came,
+      and what a later window sent a second time.
+  zephrin-host [options] live [FILE]
+      Reads short MIDI messages, hex bytes one message a line ("90 60 7F"),
+      from FILE or standard input, passes them through the filter and prints
+      what comes out in the same form. '#' starts a comment.
+  zephrin-host [options] settings
+      Prints the settings the filter saves, as bytes and in words.
+
+Options:
+  --dll PATH      the filter's DLL, loaded through its own DllGetClassObject,
+                  no registration needed (default: Zephrin.dll beside this program)
+  --clsid GUID    the filter's class, {xxxxxxxx-...}; without --dll the filter
+                  is created through COM from the registry
+  --key N         the key the filter converts (0-127)
+  --cc N          the controller it produces (0-127)
+  --fix on|off    the playback look-ahead fix
+                  (these three are loaded as a project does: 16 bytes through
+                  the filter's IPersistStream)
+  --window TICKS  playback window (default one beat)
+  --batch N       live messages per OnInput call (default 1)
+  --learn         live: press the page's Learn Key button first, so that the
+                  next note-on becomes the key
+  --help          this text
+
+Errors name the file and the byte offset; the exit code is then 1 (2 for a
+wrong command line), and no output file is left behind.
+)";
+
+struct Options {
+    std::string command;
+    std::vector<std::string> files;
+    std::string dll;
+    std::optional<CLSID> clsid;
+    std::optional<int32_t> key, cc, fix;
+    int32_t window = 0;
+    size_t batch = 1;
+    bool learn = false;
+};
+
+int Fail(const std::string& message) {
+    std::cerr << "zephrin-host: " << message << '\n';
+    return 1;
+}
+
+int Usage(const std::string& message) {
+    std::cerr << "zephrin-host: " << message << "\n(zephrin-host --help tells how it is used)\n";
+    return 2;
+}
+
+bool ParseNumber(const std::string& text, long min, long max, long& value) {
+    char* end = nullptr;
+    value = std::strtol(text.c_str(), &end, 10);
+    return !text.empty() && *end == '\0' && value >= min && value <= max;
+}
+
+// Returns 0 when the command line is good, otherwise the exit code.
+int ParseArguments(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= argc) return false;
+            out = argv[++i];
+            return true;
+        };
+        std::string text;
+        long number = 0;
+        if (arg == "--help" || arg == "-h") {
+            std::cout << kHelp;
+            return -1;
+        } else if (arg == "--dll") {
+            if (!value(options.dll)) return Usage("--dll needs a path");
+        } else if (arg == "--clsid") {
+            CLSID clsid;
+            if (!value(text) || !ParseClsid(text, clsid))
+                return Usage("--clsid needs a class identifier such as {C209D5E0-B7E8-47B1-807B-D3B0E8197A15}");
+            options.clsid = clsid;
+        } else if (arg == "--key" || arg == "--cc") {
+            if (!value(text) || !ParseNumber(text, 0, 127, number))
+                return Usage(arg + " needs a number from 0 to 127");
+            (arg == "--key" ? options.key : options.cc) = static_cast<int32_t>(number);
+        } else if (arg == "--fix") {
+            if (!value(text) || (text != "on" && text != "off")) return Usage("--fix needs on or off");
+            options.fix = text == "on" ? 1 : 0;
+        } else if (arg == "--window") {
+            if (!value(text) || !ParseNumber(text, 1, 0x7FFFFFFF, number))
+                return Usage("--window needs a number of ticks, at least 1");
+            options.window = static_cast<int32_t>(number);
+        } else if (arg == "--batch") {
+            if (!value(text) || !ParseNumber(text, 1, 1 << 20, number))
+                return Usage("--batch needs a number of messages, at least 1");
+            options.batch = static_cast<size_t>(number);
+        } else if (arg == "--learn") {
+            options.learn = true;
+        } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
+            return Usage("unknown option " + arg);
+        } else if (options.command.empty()) {
+            options.command = arg;
+        } else {
+            options.files.push_back(arg);
+        }
+    }
+    const size_t files = options.files.size();
+    if (options.command == "play") {
+        if (files < 1 || files > 2) return Usage("play needs IN.mid and at most one OUT.mid");
+    } else if (options.command == "live") {
+        if (files > 1) return Usage("live reads one file or standard input");
+    } else if (options.command == "settings") {
+        if (files) return Usage("settings takes no file");
+    } else {
+        return Usage(options.command.empty() ? "no command: play, live or settings"
+                                             : "unknown command " + options.command);
+    }
+    if (options.learn && options.command != "live") return Usage("--learn is for live input");
+    return 0;
+}
+
+std::string DefaultDll() {
+    char path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string dir(path, length);
+    const size_t slash = dir.find_last_of("\\/");
+    return (slash == std::string::npos ? std::string() : dir.substr(0, slash + 1)) + "Zephrin.dll";
+}
+
+HRESULT LoadFilter(const Options& options, CLoadedFilter& filter, std::string& error) {
+    const CLSID clsid = options.clsid.value_or(CLSID_ZephrinFilter);
+    if (options.dll.empty() && options.clsid) return CLoadedFilter::FromClsid(clsid, filter, error);
+    return CLoadedFilter::FromDll(options.dll.empty() ? DefaultDll() : options.dll, clsid, filter,
+                                  error);
+}
+
+// Loads the chosen settings over what the filter has, then checks that the
+// filter saves them back.
+HRESULT ApplySettings(const Options& options, IMfxEventFilter* filter, std::string& error) {
+    if (!options.key && !options.cc && !options.fix) return S_OK;
+    std::vector<uint8_t> bytes;
+    HRESULT hr = SaveFilterSettings(filter, bytes, error);
+    ZephrinSettings settings;
+    if (SUCCEEDED(hr) && !ZephrinSettings::FromBytes(bytes, settings)) {
+        error = "the filter saves " + std::to_string(bytes.size()) +
+                " bytes of settings, not the 16 this host knows";
+        return E_FAIL;
+    }
+    if (FAILED(hr)) return hr;
+    if (options.key) settings.keyIn = *options.key;
+    if (options.cc) settings.ccOut = *options.cc;
+    if (options.fix) settings.lookAheadFix = *options.fix;
+    const std::vector<uint8_t> wanted = settings.ToBytes();
+    if (FAILED(hr = LoadFilterSettings(filter, wanted, error)) ||
+        FAILED(hr = SaveFilterSettings(filter, bytes, error)))
+        return hr;
+    if (bytes != wanted) {
+        error = "the filter did not take the settings it was given";
+        return E_FAIL;
+    }
+    return S_OK;
+}
+
+bool ReadSettings(IMfxEventFilter* filter, ZephrinSettings& settings, std::string& error) {
+    std::vector<uint8_t> bytes;
+    if (FAILED(SaveFilterSettings(filter, bytes, error))) return false;
+    if (ZephrinSettings::FromBytes(bytes, settings)) return true;
+    error = "the filter saves " + std::to_string(bytes.size()) + " bytes of settings, not 16";
+    return false;
+}
+
+int32_t DefaultWindow(uint16_t division) {
+    if (!(division & 0x8000)) return division;  // one beat
+    const int frames = -static_cast<int8_t>(division >> 8);
+    return frames * (division & 0xFF);          // SMPTE: one second
+}
+
+std::string DefaultOutput(const std::string& in) {
+    const size_t slash = in.find_last_of("\\/");
+    const size_t dot = in.find_last_of('.');
+    const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    return (hasExtension ? in.substr(0, dot) : in) + ".zephrin.mid";
+}
+
+int Play(const Options& options, IMfxEventFilter* filter) {
+    const std::string& inPath = options.files[0];
+    const std::string outPath = options.files.size() > 1 ? options.files[1] : DefaultOutput(inPath);
+    std::vector<uint8_t> bytes;
+    std::string error;
+    if (!ReadWholeFile(inPath, bytes, error)) return Fail(error);
+    midifile::MidiSong song;
+    midifile::ParseError parse;
+    if (!midifile::ReadMidiFile(bytes, song, parse))
+        return Fail(inPath + ": byte " + std::to_string(parse.offset) + ": " + parse.message);
+
+    const SongRecords records = SongToRecords(song);
+    const int32_t window = options.window ? options.window : DefaultWindow(song.division);
+    PlaybackOutput output;
+    if (FAILED(PlaySong(filter, records, window, output, error))) return Fail(error);
+    SongWriteReport report;
+    const midifile::MidiSong result = RecordsToSong(records, output, report);
+    if (!WriteWholeFile(outPath, midifile::WriteMidiFile(result), error)) return Fail(error);
+
+    std::cout << inPath << " -> " << outPath << '\n'
+              << SummarizePlayback(records, output, window);
+    if (report.droppedRecords)
+        std::cout << "  note: " << report.droppedRecords
+                  << " records of kinds this host does not know were left out\n";
+    return 0;
+}
+
+int Live(const Options& options, const CLoadedFilter& filter) {
+    std::string error;
+    CPageSession page;
+    ZephrinSettings before;
+    if (options.learn) {
+        if (!ReadSettings(filter.get(), before, error) || FAILED(page.Open(filter, error)) ||
+            !page.PressButton("Learn Key", error))
+            return Fail("learn: " + error);
+        std::cerr << "zephrin-host: learning: the next note-on becomes the key\n";
+    }
+
+    HRESULT hr;
+    if (options.files.empty()) {
+        midifile::ParseError parse;
+        bool parseFailed = false;
+        hr = StreamLive(filter.get(), std::cin, options.batch, std::cout, error, parse, parseFailed);
+        if (SUCCEEDED(hr) && parseFailed)
+            return Fail("standard input: byte " + std::to_string(parse.offset) + ": " + parse.message);
+    } else {
+        const std::string& path = options.files[0];
+        std::ifstream in(path, std::ios::binary);
+        if (!in) return Fail(path + ": cannot open it");
+        std::vector<midifile::ShortMessage> messages;
+        midifile::ParseError parse;
+        // A file is checked whole first: a faulty one plays nothing.
+        if (!ReadLiveMessages(in, messages, parse))
+            return Fail(path + ": byte " + std::to_string(parse.offset) + ": " + parse.message);
+        std::vector<DataItem> items;
+        for (size_t i = 0; i < messages.size(); ++i)
+            items.push_back(MakeLiveItem(messages[i], static_cast<uint32_t>(i)));
+        hr = PlayLive(filter.get(), items, options.batch, std::cout, error);
+    }
+    if (FAILED(hr)) return Fail(error);
+
+    if (options.learn) {
+        ZephrinSettings after;
+        if (!ReadSettings(filter.get(), after, error)) return Fail(error);
+        if (after.keyIn != before.keyIn)
+            std::cerr << "zephrin-host: learned key " << after.keyIn << " (" << NoteName(after.keyIn)
+                      << ")\n";
+        else if (page.FindButton("LEARNING"))
+            std::cerr << "zephrin-host: still learning: no note-on came\n";
+    }
+    return 0;
+}
+
+int Settings(IMfxEventFilter* filter) {
+    std::vector<uint8_t> bytes;
+    std::string error;
+    if (FAILED(SaveFilterSettings(filter, bytes, error))) return Fail(error);
+    for (size_t i = 0; i < bytes.size(); ++i) std::printf(i ? " %02X" : "%02X", bytes[i]);
+    std::printf("\n");
+    ZephrinSettings settings;
+    if (ZephrinSettings::FromBytes(bytes, settings))
+        std::printf("%s\n", DescribeSettings(settings).c_str());
+    else
+        std::printf("%zu bytes: not the 16-byte settings this host knows\n", bytes.size());
+    return 0;
+}
+
+class CComInit {
+public:
+    CComInit() : m_hr(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ~CComInit() {
+        if (SUCCEEDED(m_hr)) CoUninitialize();
+    }
+    CComInit(const CComInit&) = delete;
+    CComInit& operator=(const CComInit&) = delete;
+    HRESULT Result() const { return m_hr; }
+
+private:
+    HRESULT m_hr;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Lines end in LF as they came, and byte offsets on standard input are
+    // the bytes as sent, carriage returns included.
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+    Options options;
+    if (const int code = ParseArguments(argc, argv, options)) return code < 0 ? 0 : code;
+
+    CComInit com;
+    if (FAILED(com.Result())) return Fail("cannot start COM: " + DescribeHresult(com.Result()));
+    CLoadedFilter filter;
+    std::string error;
+    if (FAILED(LoadFilter(options, filter, error)) || FAILED(filter->Connect(nullptr)))
+        return Fail(error.empty() ? "the filter refused Connect" : error);
+    int code = 1;
+    if (SUCCEEDED(ApplySettings(options, filter.get(), error))) {
+        if (options.command == "play") code = Play(options, filter.get());
+        else if (options.command == "live") code = Live(options, filter);
+        else code = Settings(filter.get());
+    } else {
+        Fail(error);
+    }
+    filter->Disconnect();
+    return code;
+}
