@@ -199,3 +199,57 @@ TEST(HostTool, LiveLinesFromAFileOrStandardInput) {
     EXPECT_EQ(badPipe.out, "90 3C 64\n");
     EXPECT_NE(badPipe.err.find("standard input: byte 9: line 2"), std::string::npos) << badPipe.err;
 }
+
+#ifdef ZEPHRIN_PLUGIN_DLL
+namespace {
+const std::string kPlugIn = "--dll \"" + WindowsPath(ZEPHRIN_PLUGIN_DLL) + "\"";
+}
+
+TEST(HostToolWithPlugIn, SettingsAreLoadedAsAProjectLoadsThem) {
+    const ToolRun defaults = RunTool(kPlugIn + " settings");
+    EXPECT_EQ(defaults.exitCode, 0u) << defaults.err;
+    EXPECT_EQ(defaults.out, "60 00 00 00 40 00 00 00 01 00 00 00 80 00 00 00\n"
+                            "key 96 (C6), controller 64, look-ahead fix on (1), reserved 128\n");
+    const ToolRun changed = RunTool(kPlugIn + " --key 60 --cc 66 --fix off settings");
+    EXPECT_EQ(changed.exitCode, 0u) << changed.err;
+    EXPECT_EQ(changed.out, "3C 00 00 00 42 00 00 00 00 00 00 00 80 00 00 00\n"
+                           "key 60 (C3), controller 66, look-ahead fix off (0), reserved 128\n");
+}
+
+TEST(HostToolWithPlugIn, LearnTakesTheNextNoteOnThroughThePage) {
+    const ToolRun run = RunTool(kPlugIn + " live --learn", "B0 07 64\n91 48 5A\n81 48 00\n90 60 64\n");
+    EXPECT_EQ(run.exitCode, 0u) << run.err;
+    // The learned note-on is taken; its note-off is already the pedal.
+    EXPECT_EQ(run.out, "B0 07 64\nB1 40 00\n90 60 64\n");
+    EXPECT_NE(run.err.find("learned key 72 (C4)"), std::string::npos) << run.err;
+
+    const ToolRun none = RunTool(kPlugIn + " live --learn", "80 3C 00\n");
+    EXPECT_EQ(none.out, "80 3C 00\n");  // a note-off never teaches a key
+    EXPECT_NE(none.err.find("still learning"), std::string::npos) << none.err;
+}
+
+TEST(HostToolWithPlugIn, TheExampleSongGetsItsPedal) {
+    const std::string song = WindowsPath(ZEPHRIN_EXAMPLE_SONG);
+    const ToolRun run = RunTool(kPlugIn + " play \"" + song + "\" example-out.mid");
+    ASSERT_EQ(run.exitCode, 0u) << run.err;
+    EXPECT_NE(run.out.find("10 notes of key 96 (C6) became 28 controller events on controller 64"),
+              std::string::npos) << run.out;
+    std::vector<uint8_t> bytes;
+    {
+        std::ifstream in("example-out.mid", std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    midifile::MidiSong out;
+    midifile::ParseError error;
+    ASSERT_TRUE(midifile::ReadMidiFile(bytes, out, error)) << error.message;
+    size_t pedalNotes = 0, down = 0, up = 0;
+    for (const auto& track : out.tracks)
+        for (const auto& e : track.events) {
+            if ((e.Kind() == 0x9 || e.Kind() == 0x8) && e.data1 == 96) ++pedalNotes;
+            if (e.Kind() == 0xB && e.data1 == 64) ++(e.data2 ? down : up);
+        }
+    EXPECT_EQ(pedalNotes, 0u);
+    EXPECT_EQ(down, 10u);
+    EXPECT_EQ(up, 18u);  // each of the ten, and eight sent again by the look-ahead fix
+}
+#endif
