@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# The benchmark: builds both targets, then measures the 64-bit plug-in under
+# Wine next to the pass-through filter, in one run. Not a test: it prints
+# figures and fails only when it cannot measure.
+# ZEPHRIN_BUILD_ROOT moves the build trees and the Wine prefix (default build/).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh
+export ZEPHRIN_BUILD_ROOT=${ZEPHRIN_BUILD_ROOT:-$PWD/build}
+for preset in win32 win64; do
+  cmake --preset "$preset" -B "$ZEPHRIN_BUILD_ROOT/$preset" >/dev/null
+  cmake --build "$ZEPHRIN_BUILD_ROOT/$preset" >/dev/null
+done
+
+. scripts/wine-env.sh
+trap zephrin_server_stop EXIT
+zephrin_prefix_ensure
+zephrin_server_ensure
+
+w64=$ZEPHRIN_BUILD_ROOT/win64
+echo "== machine: $(lscpu | sed -n 's/^Model name:[[:space:]]*//p'), $(nproc) CPUs; $("$ZEPHRIN_WINE64" --version)"
+scripts/wine-run "$w64/bench/zephrin-bench.exe" "$w64/server/Zephrin.dll" \
+  "$w64/bench/passthrough/PassThrough.dll"
+echo "DLL sizes (32-bit target):"
+for dll in server/Zephrin.dll bench/passthrough/PassThrough.dll; do
+  printf '  %-60s %8d bytes\n' "$ZEPHRIN_BUILD_ROOT/win32/$dll" "$(stat -c %s "$ZEPHRIN_BUILD_ROOT/win32/$dll")"
+done
