@@ -2,6 +2,7 @@
 // next to the pass-through filter in the same run. The queues are the host
 // tool's, compiled in their own translation unit and reached by the filters
 // through their vtables only. Run by scripts/bench.sh.
+#include "bench/ImportCounter.h"
 #include "bench/passthrough/PassThroughIds.h"
 #include "filter/ZephrinIds.h"
 #include "tools/host/FilterLoader.h"
@@ -228,6 +229,7 @@ struct LearnResult {
     double onInputMicroseconds = -1;
     int32_t learnedKey = -1;
     bool pageCaughtUp = false;
+    ImportCounts calls;  // what the learning OnInput called out to
     std::string error;
 };
 
@@ -264,9 +266,11 @@ LearnResult MeasureLearnWithBlockedPage(const CLoadedFilter& filter) {
         const DataItem note{{}, 0x90, 72, 90, 0};
         in.Add(&note);
         out.Reserve(4);
+        const ImportCounts before = CImportCounter::Now();
         const double start = Seconds();
         filter->OnInput(&in, &out);
         result.onInputMicroseconds = (Seconds() - start) * 1e6;
+        result.calls = CImportCounter::Now() - before;
         SetEvent(release.get());
         std::vector<uint8_t> bytes;
         ZephrinSettings settings;
@@ -283,6 +287,42 @@ long long FileSize(const char* path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return -1;
     return static_cast<long long>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+}
+
+void PrintCalls(const char* what, const ImportCounts& c) {
+    std::printf("  %-34s allocations %llu, locks %llu, waits %llu, sent messages %llu, posted %llu\n",
+                what, static_cast<unsigned long long>(c[ImportKind::Allocation]),
+                static_cast<unsigned long long>(c[ImportKind::Lock]),
+                static_cast<unsigned long long>(c[ImportKind::Wait]),
+                static_cast<unsigned long long>(c[ImportKind::SentMessage]),
+                static_cast<unsigned long long>(c[ImportKind::PostedMessage]));
+}
+
+// One more pass of each MIDI path, apart from the timed ones, with the
+// plug-in's imports counted.
+void CountCalls(IMfxEventFilter* filter, const std::vector<EventRecord>& playback,
+                const std::vector<DataItem>& live) {
+    CHostEventQueue eventsIn, eventsOut;
+    CHostDataQueue dataIn, dataOut;
+    eventsOut.Reserve(playback.size() * 2);
+    dataOut.Reserve(live.size());
+    for (const EventRecord& r : playback) eventsIn.Add(&r);
+    for (const DataItem& d : live) dataIn.Add(&d);
+
+    ImportCounts before = CImportCounter::Now();
+    filter->OnEvents(0, 0x7FFFFFFF, &eventsIn, &eventsOut);
+    PrintCalls("one OnEvents of the batch:", CImportCounter::Now() - before);
+    before = CImportCounter::Now();
+    filter->OnInput(&dataIn, &dataOut);
+    PrintCalls("one OnInput of the batch:", CImportCounter::Now() - before);
+    before = CImportCounter::Now();
+    for (size_t i = 0; i < 10000; ++i) {
+        CHostDataQueue one, result;
+        one.Add(&live[i]);
+        result.Reserve(2);
+        filter->OnInput(&one, &result);
+    }
+    PrintCalls("10000 OnInput calls of one message:", CImportCounter::Now() - before);
 }
 
 int Fail(const std::string& message) {
@@ -335,6 +375,10 @@ int main(int argc, char** argv) {
                     " %.1f M SetParam/s)\n",
                     busy.median, busy.p99, busy.p999, loads / 1e6, 4 * loads / 1e6);
 
+        CImportCounter counter(zephrin.Module());
+        std::printf("Calls out of the plug-in (%zu of its imports counted):\n", counter.Hooked());
+        CountCalls(zephrin.get(), PlaybackBatch(), LiveBatch());
+
         const LearnResult learn = MeasureLearnWithBlockedPage(zephrin);
         if (!learn.error.empty()) {
             std::printf("Learn with the page's window thread blocked: not measured: %s\n",
@@ -345,6 +389,7 @@ int main(int argc, char** argv) {
                         "  OnInput took %.1f us, learned key %d, page caught up afterwards: %s\n",
                         learn.onInputMicroseconds, learn.learnedKey,
                         learn.pageCaughtUp ? "yes" : "no");
+            PrintCalls("the learning OnInput:", learn.calls);
         }
 
         std::printf("DLL sizes (this target):\n  %-60s %8lld bytes\n  %-60s %8lld bytes\n", argv[1],
