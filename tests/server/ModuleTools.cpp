@@ -1,0 +1,64 @@
+#include "tests/server/ModuleTools.h"
+
+#include "filter/ZephrinIds.h"
+#include "tests/server/RegistryTools.h"
+
+std::string ModulePath() {
+    std::string path = "Z:" ZEPHRIN_MODULE_PATH;
+    for (char& c : path) {
+        if (c == '/') c = '\\';
+    }
+    return path;
+}
+
+int RunProgram(const std::string& commandLine) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    std::string line = commandLine;
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return -1;
+    CUniqueHandleObj processHandle(process.hProcess);
+    CUniqueHandleObj threadHandle(process.hThread);
+    if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) return -1;
+    DWORD exitCode = 0;
+    if (!GetExitCodeProcess(process.hProcess, &exitCode)) return -1;
+    return static_cast<int>(exitCode);
+}
+
+int RunRegsvr32(bool unregister) {
+    return RunProgram(std::string("regsvr32.exe ") + (unregister ? "/u " : "") + "/s \"" +
+                      ModulePath() + "\"");
+}
+
+void RemoveModuleEntries() {
+    RemoveTree(HKEY_CLASSES_ROOT, ClassKeyOf(CLSID_ZephrinFilter));
+    RemoveTree(HKEY_CLASSES_ROOT, ClassKeyOf(CLSID_ZephrinPropPage));
+    RemoveTree(HKEY_LOCAL_MACHINE, HostKeyOf(CLSID_ZephrinFilter));
+}
+
+bool ModuleLoaded() { return GetModuleHandleA("Zephrin.dll") != nullptr; }
+
+std::vector<int32_t> SavedSettings(IPersistStream* filter) {
+    CComPtr<IStream> stream;
+    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.put()))) return {};
+    if (filter->Save(stream.get(), FALSE) != S_OK) return {};
+    STATSTG stat = {};
+    stream->Stat(&stat, STATFLAG_NONAME);
+    std::vector<int32_t> values(static_cast<size_t>(stat.cbSize.QuadPart) / sizeof(int32_t));
+    const LARGE_INTEGER start = {};
+    stream->Seek(start, STREAM_SEEK_SET, nullptr);
+    ULONG read = 0;
+    stream->Read(values.data(), static_cast<ULONG>(values.size() * sizeof(int32_t)), &read);
+    return values;
+}
+
+CComPtr<IStream> StreamOf(const std::vector<int32_t>& values) {
+    CComPtr<IStream> stream;
+    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.put()))) return stream;
+    stream->Write(values.data(), static_cast<ULONG>(values.size() * sizeof(int32_t)), nullptr);
+    const LARGE_INTEGER start = {};
+    stream->Seek(start, STREAM_SEEK_SET, nullptr);
+    return stream;
+}
