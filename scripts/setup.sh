@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, what the build and the tests need and is missing.
 # Idempotent: when everything is there it only checks and says so.
+# As root it also sets up 32-bit execution (32-bit Wine under qemu's user-mode
+# emulation), unless ZEPHRIN_NO_32BIT=1. Extra arguments are more packages.
 set -euo pipefail
 
 packages=(
@@ -22,22 +24,65 @@ for p in "${packages[@]}"; do
   fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-  echo "setup: all ${#packages[@]} packages are installed."
-  exit 0
-fi
-
 if [ "$(id -u)" -ne 0 ]; then
   SUDO=sudo
 else
   SUDO=
 fi
-
-echo "setup: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
-if ! $SUDO apt-get install -y --no-install-recommends "${missing[@]}"; then
-  echo "setup: package lists look stale; updating them and trying again"
-  $SUDO apt-get update
-  $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+
+install_missing() {
+  [ $# -gt 0 ] || return 0
+  echo "setup: installing $*"
+  if ! $SUDO apt-get install -y --no-install-recommends "$@"; then
+    echo "setup: package lists look stale; updating them and trying again"
+    $SUDO apt-get update
+    $SUDO apt-get install -y --no-install-recommends "$@"
+  fi
+}
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "setup: all ${#packages[@]} packages are installed."
+else
+  install_missing "${missing[@]}"
 fi
+
+# 32-bit execution: the kernel here runs no 32-bit code itself, but qemu's
+# user-mode emulator, registered for 32-bit x86 ELF files, runs 32-bit Wine.
+binfmt=/proc/sys/fs/binfmt_misc
+setup_32bit() {
+  if [ "${ZEPHRIN_NO_32BIT:-0}" = 1 ]; then
+    echo "setup: 32-bit execution left alone (ZEPHRIN_NO_32BIT=1)."
+    return 0
+  fi
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "setup: 32-bit execution not set up: that needs root (the 32-bit tests will be skipped)."
+    return 0
+  fi
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    echo "setup: adding the i386 architecture for 32-bit Wine"
+    dpkg --add-architecture i386
+    apt-get update
+  fi
+  local p need=()
+  for p in wine32:i386 qemu-user-static; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || need+=("$p")
+  done
+  install_missing "${need[@]}"
+  if [ ! -e "$binfmt/register" ]; then
+    echo "setup: mounting binfmt_misc"
+    if ! mount -t binfmt_misc binfmt_misc "$binfmt"; then
+      echo "setup: 32-bit execution not set up: binfmt_misc cannot be mounted (the 32-bit tests will be skipped)."
+      return 0
+    fi
+  fi
+  if [ ! -e "$binfmt/qemu-i386" ]; then
+    echo "setup: registering qemu-i386-static for 32-bit x86 programs"
+    # The F flag opens the emulator now, so it also works inside other
+    # mount namespaces and after /usr changes.
+    printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' >"$binfmt/register"
+  fi
+  echo "setup: 32-bit execution is set up."
+}
+setup_32bit
 echo "setup: done."

@@ -1,14 +1,20 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, builds both targets and runs
-# the tests under Wine. Extra arguments go to ctest (for example -L or -R).
-# ZEPHRIN_BUILD_ROOT moves the build trees and the Wine prefix (default build/).
+# the tests under Wine: the 64-bit ones, then the checks of the 32-bit
+# binaries and the 32-bit programs (slow: emulated; `-LE slow32` leaves them
+# out). Extra arguments go to ctest (for example -L, -LE or -R).
+# ZEPHRIN_BUILD_ROOT moves the build trees and the Wine prefixes (default build/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
 export ZEPHRIN_BUILD_ROOT=${ZEPHRIN_BUILD_ROOT:-$PWD/build}
 . scripts/wine-env.sh
-trap zephrin_server_stop EXIT
+stop_servers() {
+  zephrin_server_stop
+  (export ZEPHRIN_WOW64=1; . scripts/wine-env.sh; zephrin_server_stop 2>/dev/null) || true
+}
+trap stop_servers EXIT
 
 for preset in win32 win64; do
   echo "== build $preset"
@@ -18,10 +24,12 @@ done
 
 ctest_args=(--output-on-failure --timeout 300)
 
-echo "== test win32 (checks of the built binaries; executing them needs 32-bit Wine)"
-ctest --test-dir "$ZEPHRIN_BUILD_ROOT/win32" "${ctest_args[@]}" --no-tests=ignore "$@"
-
 zephrin_prefix_ensure
 zephrin_server_ensure
 echo "== test win64 (under wine64, prefix $WINEPREFIX)"
-ctest --test-dir "$ZEPHRIN_BUILD_ROOT/win64" "${ctest_args[@]}" --no-tests=error "$@"
+failed=0
+ctest --test-dir "$ZEPHRIN_BUILD_ROOT/win64" "${ctest_args[@]}" --no-tests=error "$@" || failed=1
+
+echo "== test win32 (checks of the built binaries, and the 32-bit programs under emulated 32-bit Wine)"
+ctest --test-dir "$ZEPHRIN_BUILD_ROOT/win32" "${ctest_args[@]}" --no-tests=ignore "$@" || failed=1
+exit $failed

@@ -1,35 +1,85 @@
 # Sourced by the project's scripts: where Wine is, the project's private
-# 64-bit prefix, and the helpers that create it and start its server.
+# 64-bit prefix, and the helpers that create it and start its server. With
+# ZEPHRIN_WOW64=1 the prefix is the one that also runs 32-bit programs.
 
 ZEPHRIN_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-export WINEPREFIX=${ZEPHRIN_WINEPREFIX:-${ZEPHRIN_BUILD_ROOT:-$ZEPHRIN_ROOT/build}/wine64-prefix}
+if [ "${ZEPHRIN_WOW64:-0}" = 1 ]; then
+  export WINEPREFIX=${ZEPHRIN_WOW64_PREFIX:-${ZEPHRIN_BUILD_ROOT:-$ZEPHRIN_ROOT/build}/wine-wow64-prefix}
+else
+  export WINEPREFIX=${ZEPHRIN_WINEPREFIX:-${ZEPHRIN_BUILD_ROOT:-$ZEPHRIN_ROOT/build}/wine64-prefix}
+fi
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko download prompts.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 # Headless: the prefix uses Wine's null graphics driver.
 unset DISPLAY WAYLAND_DISPLAY
 
+# Wine's 64-bit loader, as a copy in a tree of its own that mirrors /usr
+# with links to Wine's libraries and data. Where 32-bit Wine is installed
+# beside it, the system loader would also build every new prefix's 32-bit
+# side, under emulation here (minutes instead of seconds); the copy has no
+# 32-bit loader next to it, so 64-bit prefixes stay 64-bit only.
 zephrin_find_wine() {
-  local d
+  if [ "${ZEPHRIN_WOW64:-0}" = 1 ]; then
+    zephrin_find_wine_wow64
+    return
+  fi
+  local d real=
   for d in /usr/lib/wine /usr/lib/x86_64-linux-gnu/wine /usr/bin; do
-    if [ -x "$d/wine64" ]; then
-      ZEPHRIN_WINE64="$d/wine64"
-      if [ -x "$d/wineserver64" ]; then ZEPHRIN_WINESERVER="$d/wineserver64"; else ZEPHRIN_WINESERVER="$d/wineserver"; fi
-      return 0
-    fi
+    if [ -x "$d/wine64" ] && [ -x "$d/wineserver64" ]; then real=$d; break; fi
   done
-  echo "wine64 not found: run scripts/setup.sh" >&2
-  return 1
+  if [ -z "$real" ]; then
+    echo "wine64 not found: run scripts/setup.sh" >&2
+    return 1
+  fi
+  local tree=${ZEPHRIN_BUILD_ROOT:-$ZEPHRIN_ROOT/build}/wine64-loader
+  if ! cmp -s "$real/wine64" "$tree/lib/wine/wine64" 2>/dev/null; then
+    mkdir -p "$tree/lib/wine" "$tree/lib/x86_64-linux-gnu" "$tree/share"
+    cp "$real/wine64" "$tree/lib/wine/wine64.$$" && mv -f "$tree/lib/wine/wine64.$$" "$tree/lib/wine/wine64"
+    ln -sfn "$real/wineserver64" "$tree/lib/wine/wineserver64"
+    ln -sfn "$real/wineserver64" "$tree/lib/wine/wineserver"
+    ln -sfn /usr/lib/x86_64-linux-gnu/wine "$tree/lib/x86_64-linux-gnu/wine"
+    ln -sfn /usr/share/wine "$tree/share/wine"
+  fi
+  ZEPHRIN_WINE64=$tree/lib/wine/wine64
+  ZEPHRIN_WINESERVER=$real/wineserver64
 }
 
-# Creates the prefix when it is missing or was left half made.
+# The system's loaders, for the prefix with both sides: the 64-bit loader
+# hands 32-bit programs to the 32-bit one beside it, which runs under qemu's
+# user-mode emulation. Says why, and returns 77 (a skip to the test runner),
+# when 32-bit programs cannot run here.
+zephrin_find_wine_wow64() {
+  local d=/usr/lib/wine
+  if [ ! -x "$d/wine64" ] || [ ! -x "$d/wineserver64" ]; then
+    echo "wine64 not found: run scripts/setup.sh" >&2
+    return 1
+  fi
+  if [ ! -x "$d/wine" ]; then
+    echo "32-bit Wine (wine32:i386) is not installed: run scripts/setup.sh as root" >&2
+    return 77
+  fi
+  if [ "$(uname -m)" = x86_64 ] && ! grep -qx enabled /proc/sys/fs/binfmt_misc/qemu-i386 2>/dev/null \
+     && ! "$d/wine" --version >/dev/null 2>&1; then
+    echo "this kernel runs no 32-bit programs and qemu-i386 is not registered with binfmt_misc: run scripts/setup.sh as root" >&2
+    return 77
+  fi
+  ZEPHRIN_WINE64=$d/wine64
+  ZEPHRIN_WINESERVER=$d/wineserver64
+}
+
+# Creates the prefix when it is missing, was left half made, or was made by
+# another version of Wine.
 zephrin_prefix_ensure() {
-  zephrin_find_wine || return 1
+  zephrin_find_wine || return
   mkdir -p "$(dirname "$WINEPREFIX")"
+  local stamp
+  stamp=$("$ZEPHRIN_WINE64" --version 2>/dev/null)
   (
     flock 9
-    [ -f "$WINEPREFIX/.zephrin-ready" ] && exit 0
+    [ "$(cat "$WINEPREFIX/.zephrin-ready" 2>/dev/null)" = "$stamp" ] && exit 0
     echo "wine: creating the test prefix $WINEPREFIX" >&2
+    local started=$SECONDS
     rm -rf "$WINEPREFIX"
     local log="$WINEPREFIX.log"
     # Output to a file, not a pipe, and the lock closed: Wine's services
@@ -38,14 +88,15 @@ zephrin_prefix_ensure() {
     "$ZEPHRIN_WINE64" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >>"$log" 2>&1 </dev/null 9>&-
     "$ZEPHRIN_WINESERVER" -k >/dev/null 2>&1 || true
     "$ZEPHRIN_WINESERVER" -w
-    touch "$WINEPREFIX/.zephrin-ready"
+    echo "$stamp" >"$WINEPREFIX/.zephrin-ready"
+    echo "wine: prefix ready after $((SECONDS - started)) s" >&2
   ) 9>"$WINEPREFIX.lock"
 }
 
 # Starts a persistent server with its services detached from the caller's
 # streams, so a test runner waiting on its pipes is not held up by them.
 zephrin_server_ensure() {
-  zephrin_find_wine || return 1
+  zephrin_find_wine || return
   (
     flock 9
     if "$ZEPHRIN_WINESERVER" -p"${ZEPHRIN_SERVER_PERSIST:-60}" </dev/null >/dev/null 2>&1 9>&-; then
@@ -55,7 +106,7 @@ zephrin_server_ensure() {
 }
 
 zephrin_server_stop() {
-  zephrin_find_wine || return 1
+  zephrin_find_wine || return
   [ -d "$WINEPREFIX" ] || return 0
   "$ZEPHRIN_WINESERVER" -k >/dev/null 2>&1 || true
   "$ZEPHRIN_WINESERVER" -w >/dev/null 2>&1 || true

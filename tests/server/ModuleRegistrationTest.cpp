@@ -1,4 +1,5 @@
-// The built module registered and unregistered by Wine's regsvr32, and by
+// The built module registered and unregistered the way the test program
+// does it (Wine's regsvr32, or the module's exports in this process), and by
 // its own export when the host's list may not be written.
 #include "tests/server/ModuleTools.h"
 #include "tests/server/RegistryTools.h"
@@ -28,34 +29,34 @@ protected:
     }
 };
 
-using Regsvr32 = CleanRegistry;
+using Registration = CleanRegistry;
 using SelfRegistration = CleanRegistry;
 
-TEST_F(Regsvr32, WritesExactlyTheFiveEntriesAndTheSameOnASecondRun) {
-    ASSERT_EQ(RunRegsvr32(), 0);
+TEST_F(Registration, WritesExactlyTheFiveEntriesAndTheSameOnASecondRun) {
+    ASSERT_EQ(RegisterModule(), 0);
     EXPECT_EQ(DumpEntries(), RegisteredListing(ModulePath()));
-    ASSERT_EQ(RunRegsvr32(), 0);
+    ASSERT_EQ(RegisterModule(), 0);
     EXPECT_EQ(DumpEntries(), RegisteredListing(ModulePath()));
 }
 
-TEST_F(Regsvr32, UninstallRemovesOurKeysWithWhatOthersAddedAndNothingElse) {
+TEST_F(Registration, UninstallRemovesOurKeysWithWhatOthersAddedAndNothingElse) {
     PutValue(HKEY_LOCAL_MACHINE, kOtherFilter, "Name", "Another filter");
     const std::string otherFilter = DumpTree(HKEY_LOCAL_MACHINE, kOtherFilter);
-    ASSERT_EQ(RunRegsvr32(), 0);
+    ASSERT_EQ(RegisterModule(), 0);
     const std::string filterKey = ClassKeyOf(CLSID_ZephrinFilter);
     PutValue(HKEY_CLASSES_ROOT, filterKey + "\\InprocServer32", "ThreadingModel", "Both");
     PutValue(HKEY_CLASSES_ROOT, filterKey + "\\Implemented Categories\\{A}\\Deeper", nullptr, "x");
     PutValue(HKEY_CLASSES_ROOT, ClassKeyOf(CLSID_ZephrinPropPage), "AppID", "{1}");
     PutValue(HKEY_LOCAL_MACHINE, HostKeyOf(CLSID_ZephrinFilter) + "\\Presets", "Key", "60");
 
-    ASSERT_EQ(RunRegsvr32(true), 0);
+    ASSERT_EQ(RegisterModule(true), 0);
     EXPECT_EQ(DumpEntries(), "");
     EXPECT_NE(DumpTree(HKEY_LOCAL_MACHINE, kMidiFilters), "") << "the host's list stays";
     EXPECT_EQ(DumpTree(HKEY_LOCAL_MACHINE, kOtherFilter), otherFilter);
     EXPECT_NE(DumpTree(HKEY_CLASSES_ROOT, "CLSID\\{00000303-0000-0000-C000-000000000046}"), "")
         << "other classes stay";
 
-    ASSERT_EQ(RunRegsvr32(true), 0) << "unregistering what is not registered";
+    ASSERT_EQ(RegisterModule(true), 0) << "unregistering what is not registered";
     EXPECT_EQ(DumpTree(HKEY_LOCAL_MACHINE, kOtherFilter), otherFilter);
 }
 

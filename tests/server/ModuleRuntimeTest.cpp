@@ -35,17 +35,18 @@ INSTANTIATE_TEST_SUITE_P(Exports, ClassObjects, ::testing::Values(&kModule),
 
 namespace {
 
-// The module registered by regsvr32 for the length of each test, and not
+// The module registered for the length of each test, and not
 // loaded by the test itself: only the runtime loads it.
 class ThroughTheRuntime : public ::testing::Test {
 protected:
     void SetUp() override {
         RemoveModuleEntries();
-        ASSERT_EQ(RunRegsvr32(), 0);
+        ASSERT_EQ(RegisterModule(), 0);
+        CoFreeUnusedLibraries();  // whatever an earlier test of this process left
         ASSERT_FALSE(ModuleLoaded());
     }
     void TearDown() override {
-        EXPECT_EQ(RunRegsvr32(true), 0);
+        EXPECT_EQ(RegisterModule(true), 0);
         RemoveModuleEntries();
     }
 

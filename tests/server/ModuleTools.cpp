@@ -32,6 +32,14 @@ int RunRegsvr32(bool unregister) {
                       ModulePath() + "\"");
 }
 
+HRESULT CallRegistrationExport(const char* name) {
+    CUniqueModule module(LoadLibraryA(ModulePath().c_str()));
+    if (!module) return HRESULT_FROM_WIN32(GetLastError());
+    auto call = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
+        reinterpret_cast<void*>(GetProcAddress(module.get(), name)));
+    return call ? call() : HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
+}
+
 void RemoveModuleEntries() {
     RemoveTree(HKEY_CLASSES_ROOT, ClassKeyOf(CLSID_ZephrinFilter));
     RemoveTree(HKEY_CLASSES_ROOT, ClassKeyOf(CLSID_ZephrinPropPage));

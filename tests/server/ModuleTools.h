@@ -26,6 +26,15 @@ int RunProgram(const std::string& commandLine);
 // regsvr32 /s on the module, or regsvr32 /u /s; its exit code.
 int RunRegsvr32(bool unregister = false);
 
+// Registers or unregisters the module the way this test program does it:
+// through regsvr32, or in this process through the module's own exports
+// where every extra process is expensive. 0 on success.
+int RegisterModule(bool unregister = false);
+
+// Calls one of the module's registration exports in this process, loading
+// the module for the call only; the export's result.
+HRESULT CallRegistrationExport(const char* name);
+
 // Removes every key the module writes, whoever wrote it.
 void RemoveModuleEntries();
 

@@ -109,10 +109,13 @@ class PropertyFrame : public ::testing::Test {
 protected:
     void SetUp() override {
         RemoveModuleEntries();
-        ASSERT_EQ(RunRegsvr32(), 0);
+        ASSERT_EQ(RegisterModule(), 0);
     }
     void TearDown() override {
-        EXPECT_EQ(RunRegsvr32(true), 0);
+        // Once the frame has gone, nothing of it holds the module.
+        CoFreeUnusedLibraries();
+        EXPECT_FALSE(ModuleLoaded());
+        EXPECT_EQ(RegisterModule(true), 0);
         RemoveModuleEntries();
     }
 };

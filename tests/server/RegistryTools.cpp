@@ -30,7 +30,7 @@ const char* TypeName(DWORD type) {
     }
 }
 
-void DumpKey(HKEY key, const std::string& path, std::string& out) {
+void DumpKey(HKEY key, const std::string& path, REGSAM view, std::string& out) {
     out += path + "\n";
     for (DWORD index = 0;; ++index) {
         wchar_t name[1024];
@@ -58,12 +58,12 @@ void DumpKey(HKEY key, const std::string& path, std::string& out) {
             ERROR_SUCCESS)
             break;
         CUniqueHkey child;
-        if (RegOpenKeyExA(key, name, 0, KEY_READ, child.put()) != ERROR_SUCCESS) {
+        if (RegOpenKeyExA(key, name, 0, KEY_READ | view, child.put()) != ERROR_SUCCESS) {
             child.release();
             out += path + "\\" + name + " (cannot be opened)\n";
             continue;
         }
-        DumpKey(child.get(), path + "\\" + name, out);
+        DumpKey(child.get(), path + "\\" + name, view, out);
     }
 }
 
@@ -75,14 +75,14 @@ std::string KeyOfClass(const std::string& parent, REFCLSID clsid) {
 
 }  // namespace
 
-std::string DumpTree(HKEY root, const std::string& path) {
+std::string DumpTree(HKEY root, const std::string& path, REGSAM view) {
     CUniqueHkey key;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | view, key.put()) != ERROR_SUCCESS) {
         key.release();
         return {};
     }
     std::string out;
-    DumpKey(key.get(), path, out);
+    DumpKey(key.get(), path, view, out);
     return out;
 }
 
@@ -95,15 +95,22 @@ std::string KeyListing(const std::string& path, const char* defaultValue) {
     return out;
 }
 
-void RemoveTree(HKEY root, const std::string& path) {
-    RegDeleteTreeA(root, path.c_str());
-    RegDeleteKeyA(root, path.c_str());
+void RemoveTree(HKEY root, const std::string& path, REGSAM view) {
+    CUniqueHkey key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS | view, key.put()) != ERROR_SUCCESS) {
+        key.release();
+        return;
+    }
+    RegDeleteTreeA(key.get(), nullptr);
+    key.reset();
+    RegDeleteKeyExA(root, path.c_str(), view, 0);
 }
 
-void PutValue(HKEY root, const std::string& path, const char* name, const char* value) {
+void PutValue(HKEY root, const std::string& path, const char* name, const char* value,
+              REGSAM view) {
     CUniqueHkey key;
-    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(),
-                        nullptr) != ERROR_SUCCESS) {
+    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr,
+                        key.put(), nullptr) != ERROR_SUCCESS) {
         key.release();
         return;
     }
@@ -117,10 +124,10 @@ std::string HostKeyOf(REFCLSID clsid) {
     return KeyOfClass("Software\\Cakewalk Music Software\\MIDI Filters", clsid);
 }
 
-std::string DumpEntries() {
-    return DumpTree(HKEY_CLASSES_ROOT, ClassKeyOf(CLSID_ZephrinFilter)) +
-           DumpTree(HKEY_CLASSES_ROOT, ClassKeyOf(CLSID_ZephrinPropPage)) +
-           DumpTree(HKEY_LOCAL_MACHINE, HostKeyOf(CLSID_ZephrinFilter));
+std::string DumpEntries(REGSAM view) {
+    return DumpTree(HKEY_CLASSES_ROOT, ClassKeyOf(CLSID_ZephrinFilter), view) +
+           DumpTree(HKEY_CLASSES_ROOT, ClassKeyOf(CLSID_ZephrinPropPage), view) +
+           DumpTree(HKEY_LOCAL_MACHINE, HostKeyOf(CLSID_ZephrinFilter), view);
 }
 
 std::string ClassEntriesListing(const std::string& modulePath) {
