@@ -39,6 +39,20 @@ STDMETHODIMP CHostPageSite::GetPageContainer(IUnknown** container) {
 STDMETHODIMP CHostPageSite::TranslateAccelerator(MSG*) { return S_FALSE; }
 
 HRESULT CPageSession::Open(const CLoadedFilter& filter, std::string& error) {
+    HRESULT hr = Create(filter, error);
+    if (FAILED(hr)) return hr;
+    // A plain hidden window stands in for the frame's page area.
+    m_frame.reset(CreateWindowExA(WS_EX_CONTROLPARENT, "STATIC", "Zephrin host frame",
+                                  WS_POPUP | WS_CLIPCHILDREN, 0, 0, 400, 300, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr));
+    if (!m_frame) {
+        error = "cannot create the frame window";
+        return HRESULT_FROM_WIN32(GetLastError());
+    }
+    return Activate(filter, m_frame.get(), RECT{0, 0, 400, 300}, error);
+}
+
+HRESULT CPageSession::Create(const CLoadedFilter& filter, std::string& error) {
     Close();
     CComPtr<ISpecifyPropertyPages> pages;
     HRESULT hr = filter->QueryInterface(IID_ISpecifyPropertyPages, pages.put_void());
@@ -60,31 +74,31 @@ HRESULT CPageSession::Open(const CLoadedFilter& filter, std::string& error) {
         error = "cannot create the filter's property page: " + DescribeHresult(hr);
         return FAILED(hr) ? hr : E_FAIL;
     }
+    return S_OK;
+}
 
+HRESULT CPageSession::Activate(const CLoadedFilter& filter, HWND parent, const RECT& area,
+                               std::string& error) {
+    if (!m_page || m_active) {
+        error = "no property page waits to be opened";
+        return E_UNEXPECTED;
+    }
     const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
-    // A plain hidden window stands in for the frame's page area.
-    m_frame.reset(CreateWindowExA(WS_EX_CONTROLPARENT, "STATIC", "Zephrin host frame",
-                                  WS_POPUP | WS_CLIPCHILDREN, 0, 0, 400, 300, nullptr, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr));
-    if (!m_frame) {
-        error = "cannot create the frame window";
-        return HRESULT_FROM_WIN32(GetLastError());
-    }
     IUnknown* object = nullptr;
-    hr = filter->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&object));
+    HRESULT hr = filter->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&object));
     if (FAILED(hr)) {
         error = "the filter has no identity: " + DescribeHresult(hr);
         return hr;
     }
     CComPtr<IUnknown> identity = CComPtr<IUnknown>::Attach(object);
-    RECT area{0, 0, 400, 300};
     if (FAILED(hr = m_page->SetPageSite(&m_site)) ||
         FAILED(hr = m_page->SetObjects(1, &object)) ||
-        FAILED(hr = m_page->Activate(m_frame.get(), &area, FALSE))) {
+        FAILED(hr = m_page->Activate(parent, &area, FALSE))) {
         error = "the property page refused to open: " + DescribeHresult(hr);
         return hr;
     }
+    m_parent = parent;
     m_active = true;
     return S_OK;
 }
@@ -96,6 +110,7 @@ void CPageSession::Close() {
         m_page.Reset();
     }
     m_active = false;
+    m_parent = nullptr;
     m_frame.reset();
 }
 
@@ -122,7 +137,7 @@ BOOL CALLBACK MatchButton(HWND child, LPARAM param) {
 
 HWND CPageSession::FindButton(const char* caption) const {
     ButtonSearch search{caption, nullptr};
-    if (m_frame) EnumChildWindows(m_frame.get(), MatchButton, reinterpret_cast<LPARAM>(&search));
+    if (m_parent) EnumChildWindows(m_parent, MatchButton, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 

@@ -38,8 +38,16 @@ public:
     ~CPageSession() { Close(); }
 
     // The first page the filter names: created from the filter's own module,
-    // given the site and the filter, and activated.
+    // given the site and the filter, and activated in a hidden frame.
     HRESULT Open(const CLoadedFilter& filter, std::string& error);
+    // Open in two steps, for a caller with a frame of its own: Create makes
+    // the page object (Page() then answers GetPageInfo, for the frame's
+    // size), Activate gives it the site and the filter and opens it over
+    // area of parent, which must outlive the session.
+    HRESULT Create(const CLoadedFilter& filter, std::string& error);
+    HRESULT Activate(const CLoadedFilter& filter, HWND parent, const RECT& area,
+                     std::string& error);
+    IPropertyPage* Page() const { return m_page.get(); }
     // Deactivates the page, takes the site back and releases it.
     void Close();
 
@@ -47,11 +55,12 @@ public:
     HWND FindButton(const char* caption) const;
     // Sends the page what the button sends when it is pressed.
     bool PressButton(const char* caption, std::string& error) const;
-    HWND Frame() const { return m_frame.get(); }
+    HWND Frame() const { return m_parent; }
 
 private:
     CHostPageSite m_site;
-    CUniqueHwnd m_frame;
+    CUniqueHwnd m_frame;      // Open's hidden frame
+    HWND m_parent = nullptr;  // the window the page is open in
     CComPtr<IPropertyPage> m_page;
     bool m_active = false;
 };

@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# Renders the editor page as a user sees it and writes docs/page.png: the
+# 64-bit page in a frame window, drawn by Wine's X11 driver on a private
+# Xvfb screen, in a Wine prefix of its own (the tests' prefix stays on the
+# null driver). Leaves no X server, Wine server or program running.
+#   bash scripts/render-page.sh [OUT.png]
+# ZEPHRIN_BUILD_ROOT moves the build tree and the prefix (default build/).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+out=${1:-docs/page.png}
+# The settings the picture shows: a key and a controller other than the
+# defaults, so that both labels say something.
+page_settings=(--key 66 --cc 11 --fix on)
+
+ZEPHRIN_NO_32BIT=1 bash scripts/setup.sh xvfb x11-utils imagemagick fonts-wine \
+  libx11-6 libxext6 libxrender1 libxcursor1 libxi6 libxrandr2 libxinerama1 \
+  libxcomposite1 libxfixes3 libxxf86vm1
+export ZEPHRIN_BUILD_ROOT=${ZEPHRIN_BUILD_ROOT:-$PWD/build}
+# Only what the picture needs, so that it does not wait for the tests.
+echo "== build win64 (the plug-in and zephrin-showpage)"
+cmake --preset win64 -B "$ZEPHRIN_BUILD_ROOT/win64" >/dev/null
+cmake --build "$ZEPHRIN_BUILD_ROOT/win64" --target Zephrin zephrin-showpage
+plugin=$ZEPHRIN_BUILD_ROOT/win64/server/Zephrin.dll
+showpage=$ZEPHRIN_BUILD_ROOT/win64/tools/showpage/zephrin-showpage.exe
+
+export ZEPHRIN_WINEPREFIX=$ZEPHRIN_BUILD_ROOT/wine64-display-prefix
+. scripts/wine-env.sh
+work=$(mktemp -d)
+xvfb_pid= page_pid=
+fail() {
+  echo "render-page: $*" >&2
+  [ -s "$work/page.err" ] && sed 's/^/  zephrin-showpage: /' "$work/page.err" >&2
+  exit 1
+}
+cleanup() {
+  exec 7>&-  # the program's standard input: its end closes the frame
+  if [ -n "$page_pid" ]; then
+    timeout 20 tail --pid="$page_pid" -f /dev/null || true
+  fi
+  zephrin_server_stop || true
+  if [ -n "$xvfb_pid" ]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Polls a command every tenth of a second; false when it never succeeds.
+wait_for() {
+  local seconds=$1
+  shift
+  local tries=$((seconds * 10))
+  until "$@"; do
+    tries=$((tries - 1))
+    [ $tries -gt 0 ] || return 1
+    sleep 0.1
+  done
+}
+
+zephrin_prefix_ensure
+
+echo "== Xvfb"
+Xvfb -displayfd 5 -screen 0 640x480x24 -nolisten tcp 5>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+wait_for 20 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=:$(cat "$work/display")
+echo "display $DISPLAY"
+
+# Wine's X11 driver, drawing its own frames (there is no window manager), in
+# this prefix only. A running server must go, so that the next start reads it.
+if ! grep -q '^"Graphics"="x11"' "$WINEPREFIX/user.reg"; then
+  echo "== switching $WINEPREFIX to the X11 driver"
+  zephrin_server_stop
+  "$ZEPHRIN_WINE64" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11 /f >/dev/null 2>&1
+  "$ZEPHRIN_WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+  zephrin_server_stop
+  grep -q '^"Graphics"="x11"' "$WINEPREFIX/user.reg" || fail "the prefix did not take the X11 driver"
+fi
+
+# The template's "MS Sans Serif" and the caption buttons' Marlett are Wine's
+# own fonts, which Wine finds only in the Windows font folder; without them
+# a wider Linux font stands in and the page grows to fit it.
+wine_fonts=/usr/share/wine/fonts
+[ -f "$wine_fonts/sserife.fon" ] || fail "Wine's fonts are missing from $wine_fonts (package fonts-wine)"
+ln -sfn "$wine_fonts"/* "$WINEPREFIX/drive_c/windows/Fonts/"
+
+echo "== the page (${page_settings[*]})"
+mkfifo "$work/stdin"
+# Standard input stays open until this script closes it (or ends): then the
+# frame closes. --seconds is the program's own limit, should that fail.
+"$ZEPHRIN_WINE64" "$showpage" "$plugin" "${page_settings[@]}" --stdin --seconds 120 \
+  <"$work/stdin" >"$work/page.out" 2>"$work/page.err" &
+page_pid=$!
+exec 7>"$work/stdin"
+ready() {
+  grep -q '^ready ' "$work/page.out" && return 0
+  kill -0 "$page_pid" 2>/dev/null || fail "zephrin-showpage ended before it showed the page"
+  return 1
+}
+wait_for 60 ready || fail "the page was not shown within 60 seconds"
+sed -n 's/^ready .* page /page size in pixels: /p' "$work/page.out"
+
+frame_window() {
+  window=$(xwininfo -root -tree | sed -n 's/^ *\(0x[0-9a-f]*\) "Zephrin": .*/\1/p' | head -n1)
+  [ -n "$window" ] && xwininfo -id "$window" | grep -q 'Map State: IsViewable'
+}
+wait_for 20 frame_window || fail "no window \"Zephrin\" appeared on $DISPLAY"
+
+# Wine draws into the X window a little after the program has painted:
+# the picture is taken once two captures in a row agree.
+previous=
+for try in $(seq 1 50); do
+  import -window "$window" "ppm:$work/shot.ppm"
+  if [ -n "$previous" ] && cmp -s "$work/shot.ppm" "$work/previous.ppm"; then break; fi
+  mv "$work/shot.ppm" "$work/previous.ppm"
+  previous=yes
+  [ "$try" -lt 50 ] || fail "the window did not settle within 10 seconds"
+  sleep 0.2
+done
+mkdir -p "$(dirname "$out")"
+convert "$work/shot.ppm" -strip "png:$out"
+echo "wrote $out ($(identify -format '%wx%h' "$out"), $(stat -c %s "$out") bytes)"
