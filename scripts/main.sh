@@ -12,11 +12,7 @@ repo=$PWD
 
 bash scripts/setup.sh
 export ZEPHRIN_BUILD_ROOT=${ZEPHRIN_BUILD_ROOT:-$PWD/build}
-for preset in win32 win64; do
-  echo "== build $preset"
-  cmake --preset "$preset" -B "$ZEPHRIN_BUILD_ROOT/$preset" >/dev/null
-  cmake --build "$ZEPHRIN_BUILD_ROOT/$preset"
-done
+bash scripts/build.sh
 echo
 echo "Built: $ZEPHRIN_BUILD_ROOT/win32 (32-bit) and $ZEPHRIN_BUILD_ROOT/win64 (64-bit)."
 

@@ -14,6 +14,7 @@ packages=(
   binutils-mingw-w64-x86-64
   wine64
   googletest
+  nsis
 )
 packages+=("$@")
 

@@ -16,11 +16,7 @@ stop_servers() {
 }
 trap stop_servers EXIT
 
-for preset in win32 win64; do
-  echo "== build $preset"
-  cmake --preset "$preset" -B "$ZEPHRIN_BUILD_ROOT/$preset" >/dev/null
-  cmake --build "$ZEPHRIN_BUILD_ROOT/$preset"
-done
+bash scripts/build.sh
 
 ctest_args=(--output-on-failure --timeout 300)
 
