@@ -15,18 +15,13 @@ class CMfxZephrinPropPage;
 // The one way this module hands out a new object: made with a count of 1,
 // asked for the interface through its Interface side, the creation reference
 // dropped. An interface the object lacks therefore destroys it again, and
-// *ppv is null after every failure. An object that cannot be allocated or
-// constructed gives E_OUTOFMEMORY; nothing is thrown to the caller.
+// *ppv is null after every failure. An object that cannot be allocated gives
+// E_OUTOFMEMORY; the module is built without exceptions, so nothing is thrown.
 template <typename Object, typename Interface>
 HRESULT HandOutNew(REFIID riid, void** ppv) {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
-    Interface* object = nullptr;
-    try {
-        object = new (std::nothrow) Object();
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
+    Interface* object = new (std::nothrow) Object();
     if (!object) return E_OUTOFMEMORY;
     const HRESULT hr = object->QueryInterface(riid, ppv);
     object->Release();
