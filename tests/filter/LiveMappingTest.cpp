@@ -3,6 +3,7 @@
 #include "tests/support/FilterFixture.h"
 #include "tests/support/HostQueues.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -92,4 +93,112 @@ TEST_F(LiveMapping, LearnWithoutPageStillLearns) {
     filter->m_learning = 1;
     EXPECT_TRUE(Run({Live(0x90, 10, 1)}).empty());
     EXPECT_EQ(filter->GetParam(0, 0), 10);
+}
+
+namespace {
+
+// The rule, written out plainly: the key's note-on becomes controller ccOut
+// at 127 on its channel, its note-off (or note-on at velocity 0) the same at
+// 0; everything else passes.
+DataItem Expected(DataItem item, int32_t keyIn, int32_t ccOut) {
+    const int kind = item.status >> 4;
+    const bool on = kind == 0x9 && item.data2 != 0;
+    const bool off = kind == 0x8 || (kind == 0x9 && item.data2 == 0);
+    if ((on || off) && item.data1 == keyIn) {
+        item.status = static_cast<uint8_t>(0xB0 | (item.status & 0x0F));
+        item.data1 = static_cast<uint8_t>(ccOut);
+        item.data2 = on ? 127 : 0;
+    }
+    return item;
+}
+
+// First data bytes around the key and at the ends, and the key's own byte.
+std::vector<uint8_t> FirstBytes(int32_t keyIn) {
+    return {0, 1, 59, 60, 61, 95, 96, 97, 127, 128, 255, static_cast<uint8_t>(keyIn)};
+}
+
+// Every status byte (every kind on every channel) with those first data
+// bytes, second data bytes at 0 and the edges, and host bytes that differ
+// from item to item.
+std::vector<DataItem> EveryStatus(int32_t keyIn) {
+    const uint8_t seconds[] = {0, 1, 64, 127, 128, 255};
+    std::vector<DataItem> items;
+    for (int status = 0; status < 256; ++status) {
+        for (uint8_t first : FirstBytes(keyIn)) {
+            for (uint8_t second : seconds) {
+                DataItem d = Live(static_cast<uint8_t>(status), first, second);
+                const size_t n = items.size();
+                d.host0[0] = static_cast<uint8_t>(n);
+                d.host0[3] = static_cast<uint8_t>(n >> 8);
+                d.host7 = static_cast<uint8_t>(n * 7);
+                items.push_back(d);
+            }
+        }
+    }
+    return items;
+}
+
+}  // namespace
+
+// Settings outside the editor's range can only come from a loaded stream:
+// a key matches only the byte it equals (never, past 255 or below 0), and the
+// controller number is the low byte of ccOut.
+TEST_F(LiveMapping, EveryStatusKeyAndVelocityFollowsTheRule) {
+    for (int32_t keyIn : {96, 0, 127, 255, 60 + 256, -1, 0x100003C}) {
+        for (int32_t ccOut : {64, 0, 200, 300, -1}) {
+            SCOPED_TRACE(::testing::Message() << "keyIn " << keyIn << ", ccOut " << ccOut);
+            filter->SetParam(0, 0, keyIn);
+            filter->SetParam(0, 1, ccOut);
+            const std::vector<DataItem> in = EveryStatus(keyIn);
+            const std::vector<DataItem> out = Run(in);
+            ASSERT_EQ(out.size(), in.size());
+            int converted = 0;
+            for (size_t i = 0; i < in.size(); ++i) {
+                const DataItem expected = Expected(in[i], keyIn, ccOut);
+                ASSERT_EQ(out[i], expected) << "item " << in[i];
+                converted += !(expected == in[i]);
+            }
+            // The key's ons and offs on all 16 channels: 32 statuses times the
+            // first bytes equal to the key times 6 velocities; none out of range.
+            const std::vector<uint8_t> firsts = FirstBytes(keyIn);
+            const auto keyBytes = keyIn < 0 || keyIn > 255
+                                      ? 0
+                                      : std::count(firsts.begin(), firsts.end(), keyIn);
+            EXPECT_EQ(converted, 32 * 6 * keyBytes);
+        }
+    }
+}
+
+// With learn mode on, exactly the note-ons with a velocity learn, on every
+// channel; everything else is mapped with the key in force and leaves learn
+// mode on.
+TEST_F(LiveMapping, LearnTakesEveryNoteOnAndNothingElse) {
+    CCountingPageLink page;
+    page.Attach(filter);
+    int learned = 0;
+    for (int status = 0; status < 256; ++status) {
+        for (uint8_t velocity : {0, 1, 127, 255}) {
+            const DataItem item = Live(static_cast<uint8_t>(status), 96, velocity);
+            SCOPED_TRACE(::testing::Message() << item);
+            filter->SetParam(0, 0, 96);
+            filter->m_learning = 1;
+            const std::vector<DataItem> out = Run({item});
+            if (status >> 4 == 0x9 && velocity != 0) {
+                EXPECT_TRUE(out.empty());
+                EXPECT_EQ(filter->GetParam(0, 0), 96);
+                EXPECT_EQ(filter->m_learning, 0);
+                EXPECT_EQ(page.refreshes, ++learned);
+            } else {
+                EXPECT_EQ(out, (std::vector<DataItem>{Expected(item, 96, 64)}));
+                EXPECT_EQ(filter->m_learning, 1);
+            }
+        }
+    }
+    EXPECT_EQ(learned, 16 * 3);
+
+    // The learned key is the note's first byte, whatever the key was.
+    filter->m_learning = 1;
+    EXPECT_TRUE(Run({Live(0x9C, 13, 5)}).empty());
+    EXPECT_EQ(filter->GetParam(0, 0), 13);
+    page.Detach();
 }

@@ -1,9 +1,11 @@
 // Playback: notes of the key become controller pairs, and the look-ahead fix
 // re-sends the last controller-off once a later window reaches it.
+#include "filter/ControllerPair.h"
 #include "tests/support/FilterFixture.h"
 #include "tests/support/HostQueues.h"
 
 #include <climits>
+#include <random>
 #include <vector>
 
 namespace {
@@ -116,4 +118,95 @@ TEST_F(PlaybackMapping, FailedQueueCallsSkipOnlyWhatFailed) {
     in2.failingAt = {1};
     EXPECT_EQ(filter->OnEvents(200, 300, &in2, &out2), S_OK);
     EXPECT_EQ(out2.records, (std::vector<EventRecord>{Note(20, 61, 1, 1), Note(40, 62, 1, 1)}));
+}
+
+namespace {
+
+// The rule, written out plainly, field by field.
+std::vector<EventRecord> ExpectedPlay(const std::vector<EventRecord>& in, int32_t keyIn,
+                                      int32_t ccOut, EventRecord* lastOff = nullptr) {
+    std::vector<EventRecord> out;
+    for (EventRecord r : in) {
+        if (r.type != kEventNote || r.number != keyIn) {
+            out.push_back(r);
+            continue;
+        }
+        r.type = kEventController;
+        r.number = static_cast<uint8_t>(ccOut);
+        r.value = 127;
+        out.push_back(r);
+        r.time = static_cast<int32_t>(static_cast<uint32_t>(r.time) +
+                                      static_cast<uint32_t>(r.duration) - 1u);
+        r.value = 0;
+        out.push_back(r);
+        if (lastOff) *lastOff = r;
+    }
+    return out;
+}
+
+// Every byte of a record distinct from the next record's, the duration's
+// four bytes included.
+EventRecord Distinct(size_t n, int32_t type, uint8_t number) {
+    EventRecord r = Event(static_cast<int32_t>(n * 1000), type, number,
+                          static_cast<uint8_t>(n * 3), static_cast<int32_t>(0x01020304u + n * 0x01010101u));
+    r.host4[0] = static_cast<uint8_t>(n);
+    r.host4[1] = static_cast<uint8_t>(n >> 8);
+    r.host12 = static_cast<uint8_t>(n * 5);
+    return r;
+}
+
+}  // namespace
+
+// Types other than a note in any of their four bytes pass, and so do notes
+// of other numbers; a key outside 0..255 matches no number byte, and the
+// controller number is ccOut's low byte.
+TEST_F(PlaybackMapping, EveryTypeAndNumberFollowsTheRule) {
+    const int32_t types[] = {0, 1, 2, 3, 5, 7, 0x100, 0x10000, 0x1000000, -1, INT_MIN};
+    for (int32_t keyIn : {60, 0, 255, 60 + 256, -1}) {
+        for (int32_t ccOut : {64, 200, 300, -1}) {
+            SCOPED_TRACE(::testing::Message() << "keyIn " << keyIn << ", ccOut " << ccOut);
+            filter->SetParam(0, 0, keyIn);
+            filter->SetParam(0, 1, ccOut);
+            filter->OnStart(0, 0);
+            std::vector<EventRecord> in;
+            for (int32_t type : types) {
+                for (int number : {0, 1, 59, 60, 61, 254, 255, keyIn & 0xFF})
+                    in.push_back(Distinct(in.size(), type, static_cast<uint8_t>(number)));
+            }
+            EventRecord lastOff{};
+            const std::vector<EventRecord> expected = ExpectedPlay(in, keyIn, ccOut, &lastOff);
+            const std::vector<EventRecord> out = Play(INT_MIN, INT_MAX, in);
+            ASSERT_EQ(out.size(), expected.size());
+            for (size_t i = 0; i < out.size(); ++i) ASSERT_EQ(out[i], expected[i]) << "record " << i;
+            EXPECT_EQ(out.size() > in.size(), keyIn >= 0 && keyIn <= 255);
+
+            // The last controller-off, all 17 bytes, is the one sent again.
+            if (out.size() == in.size()) continue;
+            EXPECT_EQ(Play(lastOff.time, lastOff.time), (std::vector<EventRecord>{lastOff}));
+        }
+    }
+}
+
+// Both ways of building the controller pair, the one this target uses and
+// the other, give the records the rule gives.
+TEST(ControllerPair, EveryBuildGivesTheRulesRecords) {
+    std::mt19937 random(7);
+    for (int n = 0; n < 2000; ++n) {
+        EventRecord note;
+        uint8_t* bytes = reinterpret_cast<uint8_t*>(&note);
+        for (size_t b = 0; b < sizeof note; ++b) bytes[b] = static_cast<uint8_t>(random());
+        note.type = kEventNote;
+        const int32_t ccOut = static_cast<int32_t>(random() % 300) - 20;
+        SCOPED_TRACE(::testing::Message() << note << ", ccOut " << ccOut);
+        const std::vector<EventRecord> expected = ExpectedPlay({note}, note.number, ccOut);
+
+        EventRecord on = note, off;
+        CControllerPairWords(ccOut).Build(on, off);
+        EXPECT_EQ((std::vector<EventRecord>{on, off}), expected) << "in words";
+#ifdef ZEPHRIN_SSE2
+        on = note;
+        CControllerPairSse2(ccOut).Build(on, off);
+        EXPECT_EQ((std::vector<EventRecord>{on, off}), expected) << "in SSE2";
+#endif
+    }
 }
