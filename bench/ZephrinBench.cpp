@@ -1,16 +1,17 @@
 // zephrin-bench: measures the plug-in through its DLL as a host drives it,
-// next to the pass-through filter in the same run. The queues are the host
-// tool's, compiled in their own translation unit and reached by the filters
-// through their vtables only. Run by scripts/bench.sh.
+// next to the pass-through filter in the same run, and a second copy of the
+// pass-through as a check of the method. The queues are the host tool's,
+// compiled in their own translation unit and reached by the filters through
+// their vtables only. Run by scripts/bench.sh.
+#include "bench/BenchClock.h"
 #include "bench/ImportCounter.h"
+#include "bench/SliderDrag.h"
 #include "bench/passthrough/PassThroughIds.h"
 #include "filter/ZephrinIds.h"
 #include "tools/host/FilterLoader.h"
 #include "tools/host/FilterSettings.h"
 #include "tools/host/HostQueues.h"
 #include "tools/host/PageSession.h"
-
-#include <intrin.h>
 
 #include <algorithm>
 #include <atomic>
@@ -22,30 +23,11 @@
 namespace {
 
 constexpr int32_t kBatch = 100000;      // records in a throughput batch
-constexpr int kRounds = 41;             // batches per filter, interleaved
-constexpr int kLatencyCalls = 400000;   // single-message OnInput calls
+constexpr int kRounds = 41;             // batches per filter, interleaved, in one run
+constexpr int kRuns = 9;                // runs, each giving one ratio per road
+constexpr int kLatencyCalls = 200000;   // single-message OnInput calls a segment
+constexpr int kLatencySegments = 4;
 constexpr uint8_t kPedalKey = 96;
-
-double Seconds() {
-    static const double frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return static_cast<double>(f.QuadPart);
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / frequency;
-}
-
-// Time-stamp counter ticks per nanosecond, measured against the performance
-// counter; single calls are too short for the performance counter's 100 ns.
-double TscPerNanosecond() {
-    const double start = Seconds();
-    const uint64_t tscStart = __rdtsc();
-    while (Seconds() - start < 0.2) {
-    }
-    return static_cast<double>(__rdtsc() - tscStart) / ((Seconds() - start) * 1e9);
-}
 
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
@@ -119,57 +101,95 @@ std::vector<DataItem> LiveBatch() {
     return items;
 }
 
-struct Throughput {
-    double zephrin;      // events per second
-    double passThrough;
+// The filters measured side by side: the plug-in, the pass-through that is
+// the baseline, and the same pass-through from a copy of its DLL, which
+// must come out at 1.0 against it if the method is fair.
+enum Filter { kZephrin, kPassThrough, kCopy, kFilters };
+
+struct Ratios {
+    std::vector<double> zephrin, copy;  // time against the pass-through, one per run
+    double zephrinNs = 0, passThroughNs = 0, copyNs = 0;  // per record, median run
 };
 
-// The same host loop for both filters, batches alternating between them.
+// The same host loop for every filter, batches alternating between them in
+// a rotating order; the median batch time of each run gives its ratios.
 template <typename Queue, typename Record, typename Call>
-Throughput Measure(const std::vector<Record>& batch, IMfxEventFilter* zephrin,
-                   IMfxEventFilter* passThrough, Call call) {
+Ratios Measure(const std::vector<Record>& batch, IMfxEventFilter* const (&filters)[kFilters],
+               Call call) {
     Queue in, out;
     in.Reserve(batch.size());
     out.Reserve(batch.size() * 2);
     for (const Record& r : batch) in.Add(&r);
-    std::vector<double> times[2];
-    IMfxEventFilter* filters[2] = {zephrin, passThrough};
-    for (int round = 0; round < kRounds + 1; ++round) {
-        for (int f = 0; f < 2; ++f) {
-            out.Clear();
-            filters[f]->OnStart(0, 0);
-            const double start = Seconds();
-            call(filters[f], in, out);
-            const double took = Seconds() - start;
-            if (round > 0) times[f].push_back(took);  // the first round warms up
+    Ratios ratios;
+    std::vector<double> perRecord[kFilters];
+    for (int run = 0; run < kRuns; ++run) {
+        std::vector<double> times[kFilters];
+        for (int round = 0; round < kRounds + 1; ++round) {
+            for (int k = 0; k < kFilters; ++k) {
+                const int f = (round + k) % kFilters;
+                out.Clear();
+                filters[f]->OnStart(0, 0);
+                const double start = Seconds();
+                call(filters[f], in, out);
+                const double took = Seconds() - start;
+                if (round > 0) times[f].push_back(took);  // the first round warms up
+            }
         }
+        double median[kFilters];
+        for (int f = 0; f < kFilters; ++f) {
+            median[f] = Median(times[f]);
+            perRecord[f].push_back(median[f] * 1e9 / static_cast<double>(batch.size()));
+        }
+        ratios.zephrin.push_back(median[kZephrin] / median[kPassThrough]);
+        ratios.copy.push_back(median[kCopy] / median[kPassThrough]);
     }
-    return {static_cast<double>(batch.size()) / Median(times[0]),
-            static_cast<double>(batch.size()) / Median(times[1])};
+    ratios.zephrinNs = Median(perRecord[kZephrin]);
+    ratios.passThroughNs = Median(perRecord[kPassThrough]);
+    ratios.copyNs = Median(perRecord[kCopy]);
+    return ratios;
+}
+
+void PrintRatios(const char* road, const Ratios& r) {
+    auto spread = [](const std::vector<double>& v) {
+        return std::pair{*std::min_element(v.begin(), v.end()), *std::max_element(v.begin(), v.end())};
+    };
+    const auto [zLow, zHigh] = spread(r.zephrin);
+    const auto [cLow, cHigh] = spread(r.copy);
+    std::printf("  %s  Zephrin %.2f ns, pass-through %.2f ns, copy %.2f ns a record\n"
+                "            Zephrin / pass-through: median %.3f  (runs %.3f to %.3f)\n"
+                "            copy / pass-through:    median %.3f  (runs %.3f to %.3f)\n",
+                road, r.zephrinNs, r.passThroughNs, r.copyNs, Median(r.zephrin), zLow, zHigh,
+                Median(r.copy), cLow, cHigh);
 }
 
 struct Latency {
     double median, p99, p999;  // nanoseconds
 };
 
-Latency MeasureLatency(IMfxEventFilter* filter, double tscPerNs) {
+// Appends the time-stamp ticks of kLatencyCalls single-message calls.
+void MeasureLatency(IMfxEventFilter* filter, std::vector<uint64_t>& ticks) {
     CHostDataQueue in, out;
     in.Reserve(1);
     out.Reserve(4);
     DataItem items[4] = {{{}, 0x90, kPedalKey, 100, 0}, {{}, 0x80, kPedalKey, 0, 0},
                          {{}, 0x91, 60, 90, 0}, {{}, 0xB0, 7, 100, 0}};
-    std::vector<uint64_t> ticks(kLatencyCalls);
+    ticks.reserve(ticks.size() + kLatencyCalls);
     for (int i = 0; i < kLatencyCalls; ++i) {
         in.Clear();
         out.Clear();
         in.Add(&items[i % 4]);
         const uint64_t start = __rdtsc();
         filter->OnInput(&in, &out);
-        ticks[static_cast<size_t>(i)] = __rdtsc() - start;
+        ticks.push_back(__rdtsc() - start);
     }
+}
+
+Latency Percentiles(std::vector<uint64_t> ticks, double tscPerNs) {
+    if (ticks.empty()) return {};
     std::sort(ticks.begin(), ticks.end());
     auto at = [&](double q) {
-        return static_cast<double>(ticks[static_cast<size_t>(q * (kLatencyCalls - 1))]) / tscPerNs;
+        return static_cast<double>(ticks[static_cast<size_t>(q * static_cast<double>(ticks.size() - 1))]) /
+               tscPerNs;
     };
     return {at(0.5), at(0.99), at(0.999)};
 }
@@ -332,48 +352,90 @@ int Fail(const std::string& message) {
 
 }  // namespace
 
+// OnInput latency alone and with something else going on, in segments that
+// alternate between the two so that the machine's own ups and downs fall on
+// both alike.
+template <typename Busy>
+std::pair<Latency, Latency> MeasureLatencyPair(IMfxEventFilter* filter, double tscPerNs,
+                                               Busy busy) {
+    std::vector<uint64_t> quiet, loaded;
+    for (int segment = 0; segment < kLatencySegments; ++segment) {
+        MeasureLatency(filter, quiet);
+        busy([&] { MeasureLatency(filter, loaded); });
+    }
+    return {Percentiles(quiet, tscPerNs), Percentiles(loaded, tscPerNs)};
+}
+
+void PrintLatency(const char* what, const Latency& l) {
+    std::printf("  %-30s median %6.0f ns  p99 %6.0f ns  p99.9 %6.0f ns\n", what, l.median, l.p99,
+                l.p999);
+}
+
 int main(int argc, char** argv) {
-    if (argc != 3) return Fail("usage: zephrin-bench Zephrin.dll PassThrough.dll");
+    if (argc != 4)
+        return Fail("usage: zephrin-bench Zephrin.dll PassThrough.dll CopyOfPassThrough.dll");
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     int code = 0;
     {
-        CLoadedFilter zephrin, passThrough;
+        CLoadedFilter zephrin, passThrough, copy;
         std::string error;
         if (FAILED(CLoadedFilter::FromDll(argv[1], CLSID_ZephrinFilter, zephrin, error)) ||
-            FAILED(CLoadedFilter::FromDll(argv[2], CLSID_PassThroughFilter, passThrough, error)))
+            FAILED(CLoadedFilter::FromDll(argv[2], CLSID_PassThroughFilter, passThrough, error)) ||
+            FAILED(CLoadedFilter::FromDll(argv[3], CLSID_PassThroughFilter, copy, error)))
             return Fail(error);
+        if (passThrough.Module() == copy.Module())
+            return Fail("the copy of the pass-through must be a DLL file of its own");
 
         const double tscPerNs = TscPerNanosecond();
-        std::printf("Throughput, batches of %d records, median of %d rounds:\n", kBatch, kRounds);
-        const Throughput events = Measure<CHostEventQueue>(
-            PlaybackBatch(), zephrin.get(), passThrough.get(),
-            [](IMfxEventFilter* f, CHostEventQueue& in, CHostEventQueue& out) {
-                f->OnEvents(0, 0x7FFFFFFF, &in, &out);
-            });
-        const Throughput input = Measure<CHostDataQueue>(
-            LiveBatch(), zephrin.get(), passThrough.get(),
-            [](IMfxEventFilter* f, CHostDataQueue& in, CHostDataQueue& out) { f->OnInput(&in, &out); });
-        for (const auto& [name, t] : {std::pair{"OnEvents", events}, std::pair{"OnInput ", input}})
-            std::printf("  %s  Zephrin %6.1f M events/s (%.1f ns each)   pass-through %6.1f M events/s "
-                        "(%.1f ns each)   Zephrin takes %.2fx the time of copying alone\n",
-                        name, t.zephrin / 1e6, 1e9 / t.zephrin, t.passThrough / 1e6,
-                        1e9 / t.passThrough, t.passThrough / t.zephrin);
+        IMfxEventFilter* const filters[kFilters] = {zephrin.get(), passThrough.get(), copy.get()};
+        std::printf("Throughput, batches of %d records; %d runs of %d rounds, each run's ratio "
+                    "from its median batch times:\n",
+                    kBatch, kRuns, kRounds);
+        PrintRatios("OnEvents", Measure<CHostEventQueue>(
+                                    PlaybackBatch(), filters,
+                                    [](IMfxEventFilter* f, CHostEventQueue& in, CHostEventQueue& out) {
+                                        f->OnEvents(0, 0x7FFFFFFF, &in, &out);
+                                    }));
+        PrintRatios("OnInput ", Measure<CHostDataQueue>(
+                                    LiveBatch(), filters,
+                                    [](IMfxEventFilter* f, CHostDataQueue& in, CHostDataQueue& out) {
+                                        f->OnInput(&in, &out);
+                                    }));
 
-        std::printf("OnInput latency, one message a call, %d calls:\n", kLatencyCalls);
-        const Latency quiet = MeasureLatency(zephrin.get(), tscPerNs);
-        std::printf("  alone                          median %6.0f ns  p99 %6.0f ns  p99.9 %6.0f ns\n",
-                    quiet.median, quiet.p99, quiet.p999);
-        double loads = 0;
-        Latency busy{};
-        {
-            CSettingsHammer hammer(zephrin.get());
-            busy = MeasureLatency(zephrin.get(), tscPerNs);
-            loads = hammer.LoadsPerSecond();
+        std::printf("OnInput latency, one message a call, %d calls in %d segments each:\n",
+                    kLatencyCalls * kLatencySegments, kLatencySegments);
+        double steps = 0;
+        std::string dragError;
+        const auto [alone, dragged] =
+            MeasureLatencyPair(zephrin.get(), tscPerNs, [&](const auto& measure) {
+                CSliderDrag drag(zephrin);
+                if (!drag.Started(dragError)) return;
+                measure();
+                steps += drag.StepsPerSecond() / kLatencySegments;
+            });
+        if (!dragError.empty()) {
+            std::printf("  slider drag: not measured: %s\n", dragError.c_str());
+            code = 1;
+        } else {
+            PrintLatency("alone", alone);
+            PrintLatency("page's slider dragged", dragged);
+            std::printf("    (the page on its own window thread, Key In dragged across its range:"
+                        " %.0f steps/s)\n"
+                        "    p99 dragged / alone: %.2f\n",
+                        steps, dragged.p99 / alone.p99);
         }
-        std::printf("  settings written meanwhile     median %6.0f ns  p99 %6.0f ns  p99.9 %6.0f ns\n"
-                    "    (another thread: IPersistStream::Load in a loop, %.2f M loads/s,"
+        double loads = 0;
+        const auto [alone2, written] =
+            MeasureLatencyPair(zephrin.get(), tscPerNs, [&](const auto& measure) {
+                CSettingsHammer hammer(zephrin.get());
+                measure();
+                loads += hammer.LoadsPerSecond() / kLatencySegments;
+            });
+        PrintLatency("alone", alone2);
+        PrintLatency("settings written meanwhile", written);
+        std::printf("    (another thread: IPersistStream::Load in a loop, %.2f M loads/s,"
                     " %.1f M SetParam/s)\n",
-                    busy.median, busy.p99, busy.p999, loads / 1e6, 4 * loads / 1e6);
+                    loads / 1e6, 4 * loads / 1e6);
 
         CImportCounter counter(zephrin.Module());
         std::printf("Calls out of the plug-in (%zu of its imports counted):\n", counter.Hooked());
