@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The benchmark: builds both targets, then measures the 64-bit plug-in under
 # Wine next to the pass-through filter, in one run. Not a test: it prints
-# figures and fails only when it cannot measure.
+# figures and fails only when it cannot measure. --throughput measures the
+# OnEvents and OnInput ratios only.
 # ZEPHRIN_BUILD_ROOT moves the build trees and the Wine prefix (default build/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -22,9 +23,9 @@ w64=$ZEPHRIN_BUILD_ROOT/win64
 echo "== machine: $(lscpu | sed -n 's/^Model name:[[:space:]]*//p'), $(nproc) CPUs; $("$ZEPHRIN_WINE64" --version)"
 # The pass-through a second time, from a file of its own, as the check that
 # a filter that only copies measures 1.0 against it.
-cp "$w64/bench/passthrough/PassThrough.dll" "$w64/bench/passthrough/PassThroughCopy.dll"
+cp "$w64/bench/passthrough/PassThrough.dll" "$w64/bench/passthrough/PassThroughCopy.dll" "$@"
 scripts/wine-run "$w64/bench/zephrin-bench.exe" "$w64/server/Zephrin.dll" \
-  "$w64/bench/passthrough/PassThrough.dll" "$w64/bench/passthrough/PassThroughCopy.dll"
+  "$w64/bench/passthrough/PassThrough.dll" "$w64/bench/passthrough/PassThroughCopy.dll" "$@"
 echo "DLL sizes (32-bit target):"
 for dll in server/Zephrin.dll bench/passthrough/PassThrough.dll; do
   printf '  %-60s %8d bytes\n' "$ZEPHRIN_BUILD_ROOT/win32/$dll" "$(stat -c %s "$ZEPHRIN_BUILD_ROOT/win32/$dll")"
