@@ -30,9 +30,14 @@ struct CFrameWatch {
     int keySliderAfter = -1;
     std::string learnAfter;
 
+    bool closedByOk = false;
+
     HWND frame = nullptr;
     HWND keySlider = nullptr;
 };
+
+constexpr int kFindAttempts = 1200;  // 50 ms apart: a minute
+constexpr int kOkPresses = 5;        // a second apart
 
 std::string TextOf(HWND window) {
     char text[256] = {};
@@ -79,7 +84,9 @@ std::string TabTitle(HWND frame) {
 
 DWORD WINAPI WatchFrame(LPVOID param) {
     auto* watch = static_cast<CFrameWatch*>(param);
-    for (int attempt = 0; attempt < 200 && !watch->frame; ++attempt) {
+    // The first window of a Wine session starts its desktop process, which
+    // can take many seconds on a loaded machine.
+    for (int attempt = 0; attempt < kFindAttempts && !watch->frame; ++attempt) {
         Sleep(50);
         EnumThreadWindows(watch->frameThread, FindFrame, reinterpret_cast<LPARAM>(watch));
     }
@@ -101,7 +108,15 @@ DWORD WINAPI WatchFrame(LPVOID param) {
     SendMessageA(GetDlgItem(page, IDC_LEARN_KEY), BM_CLICK, 0, 0);
     watch->learnAfter = TextOf(GetDlgItem(page, IDC_LEARN_KEY));
 
-    PostMessageA(watch->frame, PSM_PRESSBUTTON, PSBTN_OK, 0);
+    // OK, as a person presses it: again while the frame is still there, and
+    // at last the frame closed, so that a lost press fails the test instead
+    // of leaving the frame's modal loop running for ever.
+    for (int press = 0; press < kOkPresses && IsWindow(watch->frame); ++press) {
+        PostMessageA(watch->frame, PSM_PRESSBUTTON, PSBTN_OK, 0);
+        for (int wait = 0; wait < 20 && IsWindow(watch->frame); ++wait) Sleep(50);
+    }
+    watch->closedByOk = !IsWindow(watch->frame);
+    if (!watch->closedByOk) EnumThreadWindows(watch->frameThread, PostClose, 0);
     return 0;
 }
 
@@ -143,6 +158,7 @@ TEST_F(PropertyFrame, EditsGoStraightIntoTheFilter) {
     ASSERT_EQ(WaitForSingleObject(watcher.get(), 30000), WAIT_OBJECT_0);
     EXPECT_EQ(shown, S_OK);
     ASSERT_TRUE(watch.found) << "no frame with the page came up";
+    EXPECT_TRUE(watch.closedByOk) << "OK did not close the frame";
 
     EXPECT_EQ(watch.tabTitle, "Quillfen MFX Zephrin Title");
     EXPECT_EQ(watch.keyLabelBefore, "C6 (96)");
