@@ -1,5 +1,7 @@
 #include "tests/support/MessageBoxCatcher.h"
 
+#include <algorithm>
+
 thread_local CMessageBoxCatcher* CMessageBoxCatcher::t_current = nullptr;
 
 namespace {
@@ -40,7 +42,12 @@ LRESULT CALLBACK CMessageBoxCatcher::CbtProc(int code, WPARAM wParam, LPARAM lPa
     CMessageBoxCatcher* self = t_current;
     if (code == HCBT_ACTIVATE && self) {
         HWND box = reinterpret_cast<HWND>(wParam);
-        if (ClassName(box) == "#32770") {
+        // A box loses and regains activation when another program's window
+        // comes up meanwhile (tests run side by side): it is one box still.
+        const bool seen = std::find(self->m_windows.begin(), self->m_windows.end(), box) !=
+                          self->m_windows.end();
+        if (!seen && ClassName(box) == "#32770") {
+            self->m_windows.push_back(box);
             self->m_caught.push_back({WindowText(box), {}, {}});
             EnumChildWindows(box, CollectChild, reinterpret_cast<LPARAM>(self));
             HWND first = GetNextDlgTabItem(box, nullptr, FALSE);

@@ -29,5 +29,6 @@ private:
 
     HHOOK m_hook = nullptr;
     std::vector<CaughtMessageBox> m_caught;
+    std::vector<HWND> m_windows;  // the boxes caught, each once however often activated
     static thread_local CMessageBoxCatcher* t_current;
 };
