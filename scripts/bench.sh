@@ -23,7 +23,7 @@ w64=$ZEPHRIN_BUILD_ROOT/win64
 echo "== machine: $(lscpu | sed -n 's/^Model name:[[:space:]]*//p'), $(nproc) CPUs; $("$ZEPHRIN_WINE64" --version)"
 # The pass-through a second time, from a file of its own, as the check that
 # a filter that only copies measures 1.0 against it.
-cp "$w64/bench/passthrough/PassThrough.dll" "$w64/bench/passthrough/PassThroughCopy.dll" "$@"
+cp "$w64/bench/passthrough/PassThrough.dll" "$w64/bench/passthrough/PassThroughCopy.dll"
 scripts/wine-run "$w64/bench/zephrin-bench.exe" "$w64/server/Zephrin.dll" \
   "$w64/bench/passthrough/PassThrough.dll" "$w64/bench/passthrough/PassThroughCopy.dll" "$@"
 echo "DLL sizes (32-bit target):"

@@ -38,6 +38,8 @@ struct CFrameWatch {
 
 constexpr int kFindAttempts = 1200;  // 50 ms apart: a minute
 constexpr int kOkPresses = 5;        // a second apart
+// Longer than the watcher can take, so that it never outlives the test.
+constexpr DWORD kWatcherMs = 90000;
 
 std::string TextOf(HWND window) {
     char text[256] = {};
@@ -155,7 +157,7 @@ TEST_F(PropertyFrame, EditsGoStraightIntoTheFilter) {
     const HRESULT shown = OleCreatePropertyFrame(nullptr, 0, 0, L"Zephrin", 1, objects, pages.cElems,
                                                  pages.pElems, 0x409, 0, nullptr);
     CoTaskMemFree(pages.pElems);
-    ASSERT_EQ(WaitForSingleObject(watcher.get(), 30000), WAIT_OBJECT_0);
+    ASSERT_EQ(WaitForSingleObject(watcher.get(), kWatcherMs), WAIT_OBJECT_0);
     EXPECT_EQ(shown, S_OK);
     ASSERT_TRUE(watch.found) << "no frame with the page came up";
     EXPECT_TRUE(watch.closedByOk) << "OK did not close the frame";
