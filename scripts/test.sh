@@ -22,10 +22,16 @@ ctest_args=(--output-on-failure --timeout 300)
 
 zephrin_prefix_ensure
 zephrin_server_ensure
+restarts=$ZEPHRIN_BUILD_ROOT/wine-restarts.log
+rm -f "$restarts"
 echo "== test win64 (under wine64, prefix $WINEPREFIX)"
 failed=0
 ctest --test-dir "$ZEPHRIN_BUILD_ROOT/win64" "${ctest_args[@]}" --no-tests=error "$@" || failed=1
 
 echo "== test win32 (checks of the built binaries, and the 32-bit programs under emulated 32-bit Wine)"
 ctest --test-dir "$ZEPHRIN_BUILD_ROOT/win32" "${ctest_args[@]}" --no-tests=ignore "$@" || failed=1
+if [ -s "$restarts" ]; then
+  echo "== Wine ended these test programs before they printed anything; each was run once more:"
+  cat "$restarts"
+fi
 exit $failed

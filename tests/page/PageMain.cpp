@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <commctrl.h>
 #include <malloc.h>
 #include <ole2.h>
@@ -29,7 +31,10 @@ int main(int argc, char** argv) {
     AfxInitModule(GetModuleHandleA(nullptr), "Quillfen MFX Zephrin");
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
-    if (FAILED(OleInitialize(nullptr))) return 1;
+    if (const HRESULT hr = OleInitialize(nullptr); FAILED(hr)) {
+        std::fprintf(stderr, "OleInitialize failed: 0x%08lX\n", static_cast<unsigned long>(hr));
+        return 1;
+    }
     const int result = RUN_ALL_TESTS();
     OleUninitialize();
     return result;

@@ -4,11 +4,16 @@
 // property frame.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <ole2.h>
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
-    if (FAILED(OleInitialize(nullptr))) return 1;
+    if (const HRESULT hr = OleInitialize(nullptr); FAILED(hr)) {
+        std::fprintf(stderr, "OleInitialize failed: 0x%08lX\n", static_cast<unsigned long>(hr));
+        return 1;
+    }
     const int result = RUN_ALL_TESTS();
     OleUninitialize();
     return result;

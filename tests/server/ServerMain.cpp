@@ -5,12 +5,17 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <objbase.h>
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     AfxInitModule(GetModuleHandleA(nullptr), "Quillfen MFX Zephrin");
-    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
+    if (const HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); FAILED(hr)) {
+        std::fprintf(stderr, "CoInitializeEx failed: 0x%08lX\n", static_cast<unsigned long>(hr));
+        return 1;
+    }
     const int result = RUN_ALL_TESTS();
     CoUninitialize();
     return result;

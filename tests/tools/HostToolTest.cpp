@@ -45,9 +45,11 @@ struct ToolRun {
 
 // Runs the tool with its standard streams in files, standard input from one.
 ToolRun RunTool(const std::string& arguments, const std::string& input = "") {
-    // Fresh names for every run: Wine may close a finished child's handles late.
+    // Fresh names for every run, in this process and the test processes before
+    // it: Wine may close a finished child's handles late.
     static int runs = 0;
-    const std::string name = "host-tool-" + std::to_string(++runs);
+    const std::string name =
+        "host-tool-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++runs);
     const std::string in = name + ".in", out = name + ".out", err = name + ".err";
     std::ofstream(in, std::ios::binary) << input;
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
@@ -60,7 +62,8 @@ ToolRun RunTool(const std::string& arguments, const std::string& input = "") {
     {
         CUniqueFile stdIn = open(in, false), stdOut = open(out, true), stdErr = open(err, true);
         if (!stdIn || !stdOut || !stdErr) {
-            ADD_FAILURE() << "cannot open the files for the standard streams";
+            ADD_FAILURE() << "cannot open the files for the standard streams (error "
+                          << GetLastError() << ")";
             return run;
         }
         STARTUPINFOA start{};
@@ -73,7 +76,7 @@ ToolRun RunTool(const std::string& arguments, const std::string& input = "") {
         PROCESS_INFORMATION process{};
         if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                             &start, &process)) {
-            ADD_FAILURE() << "cannot start " << command;
+            ADD_FAILURE() << "cannot start " << command << " (error " << GetLastError() << ")";
             return run;
         }
         CUniqueHandleObj processHandle(process.hProcess), thread(process.hThread);
