@@ -2,7 +2,7 @@
 #include "bench/SliderDrag.h"
 
 #include "bench/BenchClock.h"
-#include "resources/resource.h"
+#include "zephrin/resources/resource.h"
 #include "tools/host/PageSession.h"
 
 #include <commctrl.h>

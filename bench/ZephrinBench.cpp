@@ -7,7 +7,7 @@
 #include "bench/ImportCounter.h"
 #include "bench/SliderDrag.h"
 #include "bench/passthrough/PassThroughIds.h"
-#include "filter/ZephrinIds.h"
+#include "zephrin/filter/ZephrinIds.h"
 #include "tools/host/FilterLoader.h"
 #include "tools/host/FilterSettings.h"
 #include "tools/host/HostQueues.h"

@@ -17,7 +17,7 @@ echo
 echo "Built: $ZEPHRIN_BUILD_ROOT/win32 (32-bit) and $ZEPHRIN_BUILD_ROOT/win64 (64-bit)."
 
 host=$ZEPHRIN_BUILD_ROOT/win64/tools/zephrin-host.exe
-plugin=$ZEPHRIN_BUILD_ROOT/win64/server/Zephrin.dll
+plugin=$ZEPHRIN_BUILD_ROOT/win64/plugins/Zephrin.dll
 [ -f "$plugin" ] || { echo "main: $plugin was not built" >&2; exit 1; }
 
 . scripts/wine-env.sh

@@ -20,7 +20,7 @@ export ZEPHRIN_BUILD_ROOT=${ZEPHRIN_BUILD_ROOT:-$PWD/build}
 echo "== build win64 (the plug-in and zephrin-showpage)"
 cmake --preset win64 -B "$ZEPHRIN_BUILD_ROOT/win64" >/dev/null
 cmake --build "$ZEPHRIN_BUILD_ROOT/win64" --target Zephrin zephrin-showpage
-plugin=$ZEPHRIN_BUILD_ROOT/win64/server/Zephrin.dll
+plugin=$ZEPHRIN_BUILD_ROOT/win64/plugins/Zephrin.dll
 showpage=$ZEPHRIN_BUILD_ROOT/win64/tools/showpage/zephrin-showpage.exe
 
 export ZEPHRIN_WINEPREFIX=$ZEPHRIN_BUILD_ROOT/wine64-display-prefix

@@ -1,16 +1,12 @@
-// The module's two class objects, CMidiFilterFactory and CPropPageFactory.
-// Each is an IClassFactory of its own, derived from it directly and sharing
-// no base class; they differ only in what CreateInstance makes.
+// The class objects every module hands out: one IClassFactory per class,
+// made afresh for every request, differing only in what CreateInstance makes.
 #pragma once
 
-#include "host/MfxHost.h"
+#include "common/ModuleCounts.h"
 
 #include <ocidl.h>
 
 #include <new>
-
-class CMfxZephrinFilter;
-class CMfxZephrinPropPage;
 
 // The one way this module hands out a new object: made with a count of 1,
 // asked for the interface through its Interface side, the creation reference
@@ -50,8 +46,53 @@ private:
     LONG volatile m_refCount = 1;
 };
 
-using CMidiFilterFactory = CClassFactoryFor<CMfxZephrinFilter, IMfxEventFilter>;
-using CPropPageFactory = CClassFactoryFor<CMfxZephrinPropPage, IPropertyPage>;
+template <typename Object, typename Interface>
+STDMETHODIMP CClassFactoryFor<Object, Interface>::QueryInterface(REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (riid != IID_IUnknown && riid != IID_IClassFactory) return E_NOINTERFACE;
+    *ppv = static_cast<IClassFactory*>(this);
+    AddRef();
+    return S_OK;
+}
 
-extern template class CClassFactoryFor<CMfxZephrinFilter, IMfxEventFilter>;
-extern template class CClassFactoryFor<CMfxZephrinPropPage, IPropertyPage>;
+template <typename Object, typename Interface>
+STDMETHODIMP_(ULONG) CClassFactoryFor<Object, Interface>::AddRef() {
+    return static_cast<ULONG>(InterlockedIncrement(&m_refCount));
+}
+
+template <typename Object, typename Interface>
+STDMETHODIMP_(ULONG) CClassFactoryFor<Object, Interface>::Release() {
+    const LONG count = InterlockedDecrement(&m_refCount);
+    if (count == 0) delete this;
+    return static_cast<ULONG>(count);
+}
+
+// Changes neither counter: a filter counts itself from its constructor to its
+// destructor, and a page is not counted.
+template <typename Object, typename Interface>
+STDMETHODIMP CClassFactoryFor<Object, Interface>::CreateInstance(IUnknown* pUnkOuter, REFIID riid,
+                                                                 void** ppv) {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (pUnkOuter) return CLASS_E_NOAGGREGATION;
+    return HandOutNew<Object, Interface>(riid, ppv);
+}
+
+// Not clamped: an unmatched unlock leaves the count below zero, and the
+// module stays until a later lock brings it back.
+template <typename Object, typename Interface>
+STDMETHODIMP CClassFactoryFor<Object, Interface>::LockServer(BOOL fLock) {
+    if (fLock) {
+        InterlockedIncrement(&g_lockCount);
+    } else {
+        InterlockedDecrement(&g_lockCount);
+    }
+    return S_OK;
+}
+
+// A new class object for Object: what a module's class table names.
+template <typename Object, typename Interface>
+HRESULT CreateClassObject(REFIID riid, void** ppv) {
+    return HandOutNew<CClassFactoryFor<Object, Interface>, IClassFactory>(riid, ppv);
+}

@@ -1,10 +1,11 @@
-// Self-registration: what the module writes is the table below, walked by
-// one loop to register and by the same loop to unregister.
+// Self-registration: what the module writes is the registration table of
+// its module table, walked by one loop to register and by the same loop to
+// unregister.
 #include "server/Registration.h"
 
 #include "common/UniqueHandle.h"
-#include "filter/ZephrinIds.h"
 #include "framework/ModuleState.h"
+#include "server/ModuleTable.h"
 
 #include <objbase.h>
 #include <olectl.h>
@@ -16,24 +17,6 @@
 namespace {
 
 using CUniqueOleString = CUniqueHandle<LPOLESTR, CoTaskMemFree>;
-
-enum class Entry { kComClass, kHostList };
-
-// One row per thing registered. A COM class row writes the class key and its
-// InprocServer32 subkey; the host-list row writes a key without any value
-// below the host's list, which puts the filter on it. The order is the
-// order of writing.
-struct CRegistration {
-    Entry kind;
-    const CLSID& clsid;
-    const char* description;  // COM class rows only
-};
-
-const CRegistration kRegistrations[] = {
-    {Entry::kComClass, CLSID_ZephrinFilter, "Quillfen Zephrin"},
-    {Entry::kComClass, CLSID_ZephrinPropPage, "Quillfen MFX Zephrin Property Page"},
-    {Entry::kHostList, CLSID_ZephrinFilter, nullptr},
-};
 
 // Joins the parts into the buffer; false when they do not fit, so that no
 // cut-short path ever reaches the registry.
@@ -71,7 +54,7 @@ bool ModulePath(char (&path)[kModulePathSize]) {
 }
 
 bool Register(const CRegistration& row) {
-    if (row.kind == Entry::kComClass) return RegisterComClass(row.clsid, row.description);
+    if (row.kind == RegistryEntry::kComClass) return RegisterComClass(row.clsid, row.description);
     char key[kHostKeySize];
     if (!KeyOfClass(kMidiFiltersKey, row.clsid, key)) return false;
     CreateRegKey(HKEY_LOCAL_MACHINE, key, nullptr, nullptr);
@@ -79,7 +62,7 @@ bool Register(const CRegistration& row) {
 }
 
 bool Unregister(const CRegistration& row) {
-    if (row.kind == Entry::kComClass) return UnregisterComClass(row.clsid);
+    if (row.kind == RegistryEntry::kComClass) return UnregisterComClass(row.clsid);
     char key[kHostKeySize];
     if (!KeyOfClass(kMidiFiltersKey, row.clsid, key)) return false;
     DeleteRegKeyTree(HKEY_LOCAL_MACHINE, key);
@@ -167,12 +150,14 @@ LONG DeleteRegKeyTree(HKEY root, const char* path) {
 // module is not fully registered.
 STDAPI DllRegisterServer() {
     bool complete = true;
-    for (const CRegistration& row : kRegistrations) complete = Register(row) && complete;
+    for (size_t i = 0; i < g_moduleTable.registrationCount; ++i)
+        complete = Register(g_moduleTable.registrations[i]) && complete;
     return complete ? S_OK : SELFREG_E_CLASS;
 }
 
 STDAPI DllUnregisterServer() {
     bool complete = true;
-    for (const CRegistration& row : kRegistrations) complete = Unregister(row) && complete;
+    for (size_t i = 0; i < g_moduleTable.registrationCount; ++i)
+        complete = Unregister(g_moduleTable.registrations[i]) && complete;
     return complete ? S_OK : SELFREG_E_CLASS;
 }

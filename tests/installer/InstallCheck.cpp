@@ -11,7 +11,7 @@
 // It prints what differs and exits 1, or exits 0.
 #include "common/ComPtr.h"
 #include "common/UniqueHandle.h"
-#include "filter/ZephrinIds.h"
+#include "zephrin/filter/ZephrinIds.h"
 #include "host/MfxHost.h"
 #include "tests/server/RegistryTools.h"
 #include "tests/support/HostQueues.h"

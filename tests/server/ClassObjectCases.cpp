@@ -3,7 +3,7 @@
 #include "tests/server/ClassObjectCases.h"
 
 #include "common/ComPtr.h"
-#include "filter/ZephrinIds.h"
+#include "zephrin/filter/ZephrinIds.h"
 #include "host/MfxHost.h"
 
 #include <ocidl.h>

@@ -6,7 +6,7 @@
 
 #include "common/ComPtr.h"
 #include "common/ModuleCounts.h"
-#include "filter/ZephrinIds.h"
+#include "zephrin/filter/ZephrinIds.h"
 #include "host/MfxHost.h"
 
 #include <ocidl.h>

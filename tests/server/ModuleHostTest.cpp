@@ -4,9 +4,9 @@
 // with the next live note, and a settings load that fails part way.
 #include "tests/server/ModuleTools.h"
 
-#include "filter/ZephrinIds.h"
+#include "zephrin/filter/ZephrinIds.h"
 #include "host/MfxHost.h"
-#include "resources/resource.h"
+#include "zephrin/resources/resource.h"
 #include "tests/support/CountingSite.h"
 #include "tests/support/HostQueues.h"
 #include "tests/support/MessageBoxCatcher.h"

@@ -4,7 +4,7 @@
 #include "tests/server/ModuleTools.h"
 #include "tests/server/RegistryTools.h"
 
-#include "filter/ZephrinIds.h"
+#include "zephrin/filter/ZephrinIds.h"
 
 #include <gtest/gtest.h>
 

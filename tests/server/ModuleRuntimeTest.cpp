@@ -5,7 +5,7 @@
 #include "tests/server/ClassObjectCases.h"
 #include "tests/server/ModuleTools.h"
 
-#include "filter/ZephrinIds.h"
+#include "zephrin/filter/ZephrinIds.h"
 #include "host/MfxHost.h"
 #include "tests/support/HostQueues.h"
 

@@ -1,6 +1,6 @@
 #include "tests/server/ModuleTools.h"
 
-#include "filter/ZephrinIds.h"
+#include "zephrin/filter/ZephrinIds.h"
 #include "tests/server/RegistryTools.h"
 
 std::string ModulePath() {

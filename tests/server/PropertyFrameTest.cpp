@@ -5,9 +5,9 @@
 // and presses OK.
 #include "tests/server/ModuleTools.h"
 
-#include "filter/ZephrinIds.h"
+#include "zephrin/filter/ZephrinIds.h"
 #include "host/MfxHost.h"
-#include "resources/resource.h"
+#include "zephrin/resources/resource.h"
 #include "tests/support/HostQueues.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 #include "tests/server/RegistryTools.h"
 
 #include "common/UniqueHandle.h"
-#include "filter/ZephrinIds.h"
+#include "zephrin/filter/ZephrinIds.h"
 #include "framework/ModuleState.h"
 #include "server/Registration.h"
 

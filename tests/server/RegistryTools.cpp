@@ -1,7 +1,7 @@
 #include "tests/server/RegistryTools.h"
 
 #include "common/UniqueHandle.h"
-#include "filter/ZephrinIds.h"
+#include "zephrin/filter/ZephrinIds.h"
 
 #include <objbase.h>
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "common/ModuleCounts.h"
-#include "filter/ZephrinFilter.h"
+#include "zephrin/filter/ZephrinFilter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The host's playback: songs to records and back, window by window through
 // a filter, and the summary of what the filter did.
 #include "bench/passthrough/PassThroughIds.h"
-#include "filter/ZephrinFilter.h"
+#include "zephrin/filter/ZephrinFilter.h"
 #include "tests/tools/MidiTestData.h"
 #include "tools/host/FilterLoader.h"
 #include "tools/host/FilterSettings.h"

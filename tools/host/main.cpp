@@ -9,7 +9,7 @@
 #include "tools/host/Playback.h"
 #include "tools/host/Summary.h"
 
-#include "filter/ZephrinIds.h"
+#include "zephrin/filter/ZephrinIds.h"
 
 #include <fcntl.h>
 #include <io.h>

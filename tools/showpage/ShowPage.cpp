@@ -1,7 +1,7 @@
 // zephrin-showpage: a filter's property page in a visible frame window, as a
 // host shows it, until the frame is closed, standard input ends (--stdin) or
 // the time runs out. scripts/render-page.sh takes its picture.
-#include "filter/ZephrinIds.h"
+#include "zephrin/filter/ZephrinIds.h"
 #include "tools/host/FilterLoader.h"
 #include "tools/host/FilterSettings.h"
 #include "tools/host/PageSession.h"

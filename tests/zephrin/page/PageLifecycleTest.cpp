@@ -1,6 +1,6 @@
 // The page as the property frame drives it: identity, site, page info,
 // activation, showing and moving, attaching, and going away in any order.
-#include "tests/page/PageFixture.h"
+#include "tests/zephrin/page/PageFixture.h"
 
 #include "framework/ModuleState.h"
 

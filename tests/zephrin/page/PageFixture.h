@@ -6,9 +6,9 @@
 
 #include "common/ModuleCounts.h"
 #include "common/UniqueHandle.h"
-#include "filter/ZephrinFilter.h"
-#include "page/ZephrinPropPage.h"
-#include "resources/resource.h"
+#include "zephrin/filter/ZephrinFilter.h"
+#include "zephrin/page/ZephrinPropPage.h"
+#include "zephrin/resources/resource.h"
 #include "tests/support/CountingSite.h"
 #include "tests/support/HostQueues.h"
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "common/ComPtr.h"
-#include "filter/PageLink.h"
+#include "zephrin/filter/PageLink.h"
 #include "framework/AfxString.h"
 #include "framework/Controls.h"
 #include "framework/Dialog.h"

@@ -8,11 +8,11 @@
 // at random, so the live test and rewrite are selects, not branches; the only
 // branches left in the loops are the ones almost never taken (learn mode, a
 // failed fetch) and, in playback, the key's notes, which add a second record.
-// Records handed to the host are stored whole, as wide as the host reads
+// Live items handed to the host are stored whole, as wide as the host reads
 // them, so that its copy reads what was just stored without a stall.
-#include "filter/ControllerPair.h"
-#include "filter/RecordWords.h"
-#include "filter/ZephrinFilter.h"
+#include "host/ControllerPair.h"
+#include "host/RecordWords.h"
+#include "zephrin/filter/ZephrinFilter.h"
 
 // A condition that goes either way at random: the compiler is asked for a
 // select rather than a branch.
@@ -27,6 +27,7 @@
 namespace {
 
 constexpr uint8_t kControlChange = 0xB0;
+constexpr uint8_t kControllerOn = 127;
 
 // A live item as one word: bytes 0-3 and 7 the host's, 4 the status, 5 and 6
 // the data bytes. A converted item keeps the host's bytes and the channel.
@@ -113,7 +114,8 @@ STDMETHODIMP CMfxZephrinFilter::OnEvents(LONG timeFrom, LONG timeThru, EventQueu
     if (!in || FAILED(in->GetCount(&count))) return S_OK;
 
     const uint32_t key = static_cast<uint32_t>(keyIn);
-    const CControllerPair pair(ccOut);
+    // ccOut above 127 (only a loaded stream holds one) goes out as its low byte.
+    const uint8_t controller = static_cast<uint8_t>(ccOut);
 
     const int32_t records = count;
     for (int32_t i = 0; i < records; ++i) {
@@ -129,7 +131,7 @@ STDMETHODIMP CMfxZephrinFilter::OnEvents(LONG timeFrom, LONG timeThru, EventQueu
         }
         // The note's velocity plays no part; host bytes and the duration carry
         // over. The off record is the one remembered for the look-ahead fix.
-        pair.Build(record, m_pending);
+        BuildControllerPair(record, m_pending, controller, kControllerOn, 0);
         m_hasPending = true;
         out->Add(&record);
         out->Add(&m_pending);

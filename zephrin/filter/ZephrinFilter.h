@@ -4,7 +4,7 @@
 #pragma once
 
 #include "common/CriticalSection.h"
-#include "filter/PageLink.h"
+#include "zephrin/filter/PageLink.h"
 #include "host/MfxHost.h"
 
 #include <ocidl.h>

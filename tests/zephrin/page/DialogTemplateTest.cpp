@@ -1,6 +1,6 @@
 // The module's resources as built: dialog template 102 read back field by
 // field, and the version resource.
-#include "resources/resource.h"
+#include "zephrin/resources/resource.h"
 
 #include <gtest/gtest.h>
 

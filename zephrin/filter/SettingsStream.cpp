@@ -1,8 +1,8 @@
 // The settings stream: the four settings as 16 bytes, little-endian int32s,
 // row by row, with no header. The only persistent format of the module.
-#include "filter/ZephrinFilter.h"
+#include "zephrin/filter/ZephrinFilter.h"
 
-#include "filter/ZephrinIds.h"
+#include "zephrin/filter/ZephrinIds.h"
 #include "framework/AfxMessageBox.h"
 
 namespace {

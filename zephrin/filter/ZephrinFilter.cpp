@@ -1,9 +1,9 @@
 // The filter object: identity, reference count, settings table, the host's
 // transport calls, the page list and the link to the editor page.
-#include "filter/ZephrinFilter.h"
+#include "zephrin/filter/ZephrinFilter.h"
 
 #include "common/ModuleCounts.h"
-#include "filter/ZephrinIds.h"
+#include "zephrin/filter/ZephrinIds.h"
 
 CCriticalSection& PageLinkLock() {
     static CCriticalSection lock;

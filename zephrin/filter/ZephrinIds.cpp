@@ -1,4 +1,4 @@
-#include "filter/ZephrinIds.h"
+#include "zephrin/filter/ZephrinIds.h"
 
 extern "C" const CLSID CLSID_ZephrinFilter = {
     0xC209D5E0, 0xB7E8, 0x47B1, {0x80, 0x7B, 0xD3, 0xB0, 0xE8, 0x19, 0x7A, 0x15}};

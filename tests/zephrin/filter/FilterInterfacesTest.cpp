@@ -1,6 +1,6 @@
 // The filter as a COM object: identity, interfaces, counts, settings table,
 // the page list, and the host's view of the vtable.
-#include "filter/ZephrinIds.h"
+#include "zephrin/filter/ZephrinIds.h"
 #include "tests/support/FilterFixture.h"
 #include "tests/support/HostQueues.h"
 

@@ -1,7 +1,7 @@
 // The editor's controls driven as a person would: labels, slider steps,
 // the Learn Key button and the look-ahead box, and the filter's own updates
 // (a learned key, a settings load) reaching an active page.
-#include "tests/page/PageFixture.h"
+#include "tests/zephrin/page/PageFixture.h"
 
 #include "tests/support/MessageBoxCatcher.h"
 

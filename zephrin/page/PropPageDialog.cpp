@@ -1,9 +1,9 @@
 // The page's dialog side: data exchange, message map and the handlers that
 // edit the attached filter's settings, and Refresh, which shows them.
-#include "page/ZephrinPropPage.h"
+#include "zephrin/page/ZephrinPropPage.h"
 
-#include "filter/ZephrinFilter.h"
-#include "resources/resource.h"
+#include "zephrin/filter/ZephrinFilter.h"
+#include "zephrin/resources/resource.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 // The settings stream against real ole32 streams, and a stream whose writes
 // fail where a real one cannot be made to.
-#include "filter/ZephrinIds.h"
+#include "zephrin/filter/ZephrinIds.h"
 #include "tests/support/FilterFixture.h"
 #include "tests/support/MessageBoxCatcher.h"
 

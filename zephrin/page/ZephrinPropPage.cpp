@@ -1,12 +1,12 @@
 // The page's COM side: identity and count, the frame's IPropertyPage calls,
 // and the link to the filter it edits.
-#include "page/ZephrinPropPage.h"
+#include "zephrin/page/ZephrinPropPage.h"
 
 #include "common/UniqueHandle.h"
-#include "filter/ZephrinFilter.h"
-#include "filter/ZephrinIds.h"
+#include "zephrin/filter/ZephrinFilter.h"
+#include "zephrin/filter/ZephrinIds.h"
 #include "framework/ModuleState.h"
-#include "resources/resource.h"
+#include "zephrin/resources/resource.h"
 
 #include <cstdlib>
 #include <cstring>
