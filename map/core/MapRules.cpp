@@ -1,0 +1,135 @@
+// Zephrin Map's rules: compiling the tables, and what one live message or
+// one playback record becomes.
+#include "map/core/MapRules.h"
+
+#include "host/ControllerPair.h"
+
+namespace {
+
+constexpr uint8_t kControlChange = 0xB0;
+constexpr int kMaxVelocity = 127;
+
+// The lowest set bit's index: the first mapping, in order, of a mask.
+int FirstMapping(uint8_t mask) {
+    int index = 0;
+    while (!(mask & 1u)) {
+        mask = static_cast<uint8_t>(mask >> 1);
+        ++index;
+    }
+    return index;
+}
+
+}  // namespace
+
+MapTables CompileMapTables(const MapSettings& settings) {
+    MapTables tables{};
+    for (int i = 0; i < kMapMaxMappings; ++i) {
+        const MapMapping& m = settings.mappings[i];
+        const uint8_t bit = static_cast<uint8_t>(1u << i);
+        // A mapping past the stream's count is off, and one that is not
+        // valid (only a bug could make one) takes nothing.
+        if (m.on && i < settings.count && m.IsValid()) {
+            for (int key = m.lowKey; key <= m.highKey; ++key) tables.keyMappings[key] |= bit;
+            for (int channel = 0; channel < 16; ++channel)
+                if (m.inChannel == 0 || m.inChannel == channel + 1) tables.channelMappings[channel] |= bit;
+        }
+        MapTarget& t = tables.targets[i];
+        t.controller = m.controller;
+        t.onValue = m.onValue;
+        t.offValue = m.offValue;
+        t.outChannel = m.outChannel;
+        t.latch = m.mode == MapMode::kLatch;
+        t.velocity = m.velocity;
+        t.through = m.through;
+    }
+    tables.lookAheadFix = settings.lookAheadFix;
+    return tables;
+}
+
+uint8_t MapOnValue(const MapTarget& target, uint8_t velocity) {
+    if (!target.velocity) return target.onValue;
+    // 127 is odd, so the exact quotient is never halfway between two
+    // integers: rounding to nearest needs no tie rule.
+    const int span = (target.onValue - target.offValue) * (velocity & 0x7F);
+    const int step = span >= 0 ? (span + kMaxVelocity / 2) / kMaxVelocity
+                               : -((-span + kMaxVelocity / 2) / kMaxVelocity);
+    return static_cast<uint8_t>(target.offValue + step);
+}
+
+void MapLiveLatches::Reset() {
+    for (std::atomic<uint16_t>& c : channels) c.store(0, std::memory_order_relaxed);
+}
+
+int MapLiveMessage(const MapTables& tables, MapLiveLatches& latches, const DataItem& in,
+                   DataItem (&out)[2]) {
+    const unsigned kind = in.status >> 4;
+    const unsigned channel = in.status & 0x0F;
+    const uint8_t candidates = (kind == 0x8 || kind == 0x9) && in.data1 < 128
+                                   ? tables.keyMappings[in.data1] & tables.channelMappings[channel]
+                                   : 0;
+    if (!candidates) {
+        out[0] = in;
+        return 1;
+    }
+    const int index = FirstMapping(candidates);
+    const MapTarget& target = tables.targets[index];
+    const bool noteOn = kind == 0x9 && in.data2 != 0;
+    const unsigned outChannel = target.outChannel ? target.outChannel - 1u : channel;
+
+    int count = 0;
+    if (target.through) out[count++] = in;
+    uint8_t value;
+    if (target.latch) {
+        if (!noteOn) return count;  // a latch's note-offs make nothing
+        const uint16_t bit = static_cast<uint16_t>(1u << outChannel);
+        const bool wasOn = latches.channels[index].fetch_xor(bit, std::memory_order_relaxed) & bit;
+        value = wasOn ? target.offValue : MapOnValue(target, in.data2);
+    } else {
+        value = noteOn ? MapOnValue(target, in.data2) : target.offValue;
+    }
+    DataItem& controller = out[count++];
+    controller = in;  // the host's bytes carry over
+    controller.status = static_cast<uint8_t>(kControlChange | outChannel);
+    controller.data1 = target.controller;
+    controller.data2 = value;
+    return count;
+}
+
+void MapPlaybackState::Reset() { *this = MapPlaybackState{}; }
+
+int MapPlaybackRecord(const MapTables& tables, MapPlaybackState& state, const EventRecord& in,
+                      EventRecord (&out)[3]) {
+    const uint8_t candidates =
+        in.type == kEventNote && in.number < 128 ? tables.keyMappings[in.number] : 0;
+    if (!candidates) {
+        out[0] = in;
+        return 1;
+    }
+    const int index = FirstMapping(candidates);
+    const MapTarget& target = tables.targets[index];
+
+    int count = 0;
+    if (target.through) out[count++] = in;
+    EventRecord& controller = out[count++];
+    controller = in;
+    if (target.latch) {
+        state.latched[index] = !state.latched[index];
+        controller.type = kEventController;
+        controller.number = target.controller;
+        controller.value = state.latched[index] ? MapOnValue(target, in.value) : target.offValue;
+        return count;
+    }
+    EventRecord& off = out[count++];
+    BuildControllerPair(controller, off, target.controller, MapOnValue(target, in.value),
+                        target.offValue);
+    state.pending[index] = off;
+    state.hasPending[index] = true;
+    return count;
+}
+
+int MapNextPendingInWindow(const MapPlaybackState& state, int32_t from, int32_t thru, int after) {
+    for (int i = after + 1; i < kMapMaxMappings; ++i)
+        if (state.hasPending[i] && from <= state.pending[i].time && state.pending[i].time <= thru)
+            return i;
+    return -1;
+}

@@ -1,0 +1,65 @@
+// Zephrin Map's settings store: the writers' turn and the hand-over of a
+// learned key.
+#include "map/core/MapStore.h"
+
+#include "common/ThreadYield.h"
+
+namespace {
+
+constexpr uint32_t kLearnedFlag = 0x80000000u;
+
+}  // namespace
+
+CMapStore::CMapStore()
+    : m_settings(MapSettings::Defaults()), m_tables(CompileMapTables(m_settings)) {}
+
+CMapStore::CWriterTurn::CWriterTurn(CMapStore& store) : m_store(store) {
+    // Another editor's edit takes nanoseconds; a MIDI path never waits here.
+    while (!m_store.TryBeginTurn()) YieldThread();
+}
+
+CMapStore::CWriterTurn::~CWriterTurn() { m_store.EndTurn(); }
+
+bool CMapStore::TryBeginTurn() { return !m_writing.exchange(true, std::memory_order_acquire); }
+
+// The turn is given back before the learned key is looked for, and the
+// learner hands its key over before it tries for the turn; both in one
+// total order, so that of the two, at least one sees the other: a key is
+// never left waiting with no one to apply it.
+void CMapStore::EndTurn() {
+    m_writing.store(false, std::memory_order_seq_cst);
+    if (m_learned.load(std::memory_order_seq_cst) != 0) ApplyLearned();
+}
+
+MapSettings CMapStore::Settings() {
+    CWriterTurn turn(*this);
+    return m_settings;
+}
+
+void CMapStore::Replace(const MapSettings& settings) {
+    Change([&](MapSettings& current) { current = settings; });
+}
+
+void CMapStore::Learn(int mapping, uint8_t key, uint8_t channel) {
+    if (mapping < 0 || mapping >= kMapMaxMappings || key > 127 || channel > 15) return;
+    m_learned.store(kLearnedFlag | static_cast<uint32_t>(mapping) << 16 |
+                        static_cast<uint32_t>(channel) << 8 | key,
+                    std::memory_order_seq_cst);
+    ApplyLearned();
+}
+
+void CMapStore::ApplyLearned() {
+    while (m_learned.load(std::memory_order_seq_cst) != 0) {
+        if (m_writing.exchange(true, std::memory_order_seq_cst)) return;  // the holder applies it
+        const uint32_t learned = m_learned.exchange(0, std::memory_order_acquire);
+        if (learned != 0) {
+            const int mapping = static_cast<int>(learned >> 16 & 0xFF);
+            MapMapping m = m_settings.mappings[mapping];
+            m.lowKey = m.highKey = static_cast<uint8_t>(learned & 0xFF);
+            if (m.inChannel != 0) m.inChannel = static_cast<uint8_t>((learned >> 8 & 0xFF) + 1);
+            m_settings.SetMapping(mapping, m);
+            m_tables.Publish(CompileMapTables(m_settings));
+        }
+        m_writing.store(false, std::memory_order_seq_cst);
+    }
+}

@@ -1,0 +1,64 @@
+// Zephrin Map's settings as the filter holds them: the settings themselves
+// for the editing side, and the tables compiled from them, published for
+// the MIDI paths, which read them without a lock and never wait. Editors
+// (the page, a load) take turns through a writer's flag that only they
+// wait for; a key learned on a MIDI path is handed over without waiting.
+// No Windows header.
+#pragma once
+
+#include "common/PublishedValue.h"
+#include "map/core/MapRules.h"
+#include "map/core/MapSettings.h"
+
+#include <atomic>
+#include <cstdint>
+
+class CMapStore {
+public:
+    CMapStore();
+    CMapStore(const CMapStore&) = delete;
+    CMapStore& operator=(const CMapStore&) = delete;
+
+    // For the MIDI paths: the tables as last published, whole. Never waits.
+    MapTables Tables() const { return m_tables.Read(); }
+
+    // For the editing side: the settings, and changes to them, each applied
+    // whole. Waits only for another editor, for as long as one edit takes.
+    MapSettings Settings();
+    void Replace(const MapSettings& settings);
+    template <typename Edit>
+    void Change(Edit edit) {
+        CWriterTurn turn(*this);
+        edit(m_settings);
+        m_tables.Publish(CompileMapTables(m_settings));
+    }
+
+    // For a MIDI path: the mapping learns the key (and the channel, when it
+    // listens to one). Applied at once when no editor is at work, otherwise
+    // by that editor as it finishes; never waits.
+    void Learn(int mapping, uint8_t key, uint8_t channel);
+
+private:
+    class CWriterTurn {
+    public:
+        explicit CWriterTurn(CMapStore& store);
+        ~CWriterTurn();
+        CWriterTurn(const CWriterTurn&) = delete;
+        CWriterTurn& operator=(const CWriterTurn&) = delete;
+
+    private:
+        CMapStore& m_store;
+    };
+
+    bool TryBeginTurn();
+    void EndTurn();
+    // Applies a learned key waiting to be applied, if any and if no other
+    // writer holds the turn.
+    void ApplyLearned();
+
+    std::atomic<bool> m_writing{false};
+    // A learned key waiting: kLearnedFlag | mapping << 16 | channel << 8 | key.
+    std::atomic<uint32_t> m_learned{0};
+    MapSettings m_settings;  // the writer's, read and changed only in its turn
+    CPublishedValue<MapTables> m_tables;
+};
