@@ -48,6 +48,15 @@ else
   install_missing "${missing[@]}"
 fi
 
+# clang with libFuzzer and the sanitizers' runtimes, for scripts/fuzz.sh, which
+# skips fuzzing without them: a failed install here stops nothing else.
+fuzz_missing=()
+for p in clang libclang-rt-dev; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || fuzz_missing+=("$p")
+done
+install_missing "${fuzz_missing[@]}" ||
+  echo "setup: clang or libclang-rt-dev could not be installed; fuzzing will be skipped."
+
 # 32-bit execution: the kernel here runs no 32-bit code itself, but qemu's
 # user-mode emulator, registered for 32-bit x86 ELF files, runs 32-bit Wine.
 binfmt=/proc/sys/fs/binfmt_misc

@@ -2,7 +2,8 @@
 # The test command: installs what is missing, builds both targets and runs
 # the tests under Wine: the 64-bit ones, then the checks of the 32-bit
 # binaries and the 32-bit programs (slow: emulated; `-LE slow32` leaves them
-# out). Extra arguments go to ctest (for example -L, -LE or -R).
+# out), then fuzzes each parser for a short time (scripts/fuzz.sh). Extra
+# arguments go to ctest (for example -L, -LE or -R).
 # ZEPHRIN_BUILD_ROOT moves the build trees and the Wine prefixes (default build/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -30,6 +31,9 @@ ctest --test-dir "$ZEPHRIN_BUILD_ROOT/win64" "${ctest_args[@]}" --no-tests=error
 
 echo "== test win32 (checks of the built binaries, and the 32-bit programs under emulated 32-bit Wine)"
 ctest --test-dir "$ZEPHRIN_BUILD_ROOT/win32" "${ctest_args[@]}" --no-tests=ignore "$@" || failed=1
+
+echo "== fuzz (every parser for a short fixed time, natively under the sanitizers)"
+bash scripts/fuzz.sh || failed=1
 if [ -s "$restarts" ]; then
   echo "== Wine ended these test programs before they printed anything; each was run once more:"
   cat "$restarts"
