@@ -3,7 +3,6 @@
 #include "tests/server/ClassObjectCases.h"
 
 #include "common/ComPtr.h"
-#include "zephrin/filter/ZephrinIds.h"
 #include "host/MfxHost.h"
 
 #include <ocidl.h>
@@ -21,8 +20,6 @@ public:
     STDMETHODIMP_(ULONG) Release() override { return 1; }
 };
 
-const CLSID* const kClasses[] = {&CLSID_ZephrinFilter, &CLSID_ZephrinPropPage};
-
 }  // namespace
 
 void ClassObjects::SetUp() {
@@ -38,6 +35,12 @@ void ClassObjects::TearDown() {
     GetParam()->close();
 }
 
+std::vector<const CLSID*> ClassObjects::Classes() const {
+    std::vector<const CLSID*> classes{GetParam()->filter};
+    if (GetParam()->page) classes.push_back(GetParam()->page);
+    return classes;
+}
+
 IClassFactory* ClassObjects::ClassObject(REFCLSID clsid) {
     void* factory = nullptr;
     EXPECT_EQ(server.getClassObject(clsid, IID_IClassFactory, &factory), S_OK);
@@ -45,8 +48,8 @@ IClassFactory* ClassObjects::ClassObject(REFCLSID clsid) {
 }
 
 TEST_P(ClassObjects, EveryRequestGetsANewClassObjectWithOneReference) {
-    for (const CLSID* clsid : kClasses) {
-        SCOPED_TRACE(clsid == &CLSID_ZephrinFilter ? "filter" : "page");
+    for (const CLSID* clsid : Classes()) {
+        SCOPED_TRACE(clsid == GetParam()->filter ? "filter" : "page");
         IClassFactory* first = ClassObject(*clsid);
         IClassFactory* second = ClassObject(*clsid);
         ASSERT_TRUE(first && second);
@@ -59,8 +62,8 @@ TEST_P(ClassObjects, EveryRequestGetsANewClassObjectWithOneReference) {
 }
 
 TEST_P(ClassObjects, AnswerForIUnknownAndIClassFactoryOnly) {
-    for (const CLSID* clsid : kClasses) {
-        SCOPED_TRACE(clsid == &CLSID_ZephrinFilter ? "filter" : "page");
+    for (const CLSID* clsid : Classes()) {
+        SCOPED_TRACE(clsid == GetParam()->filter ? "filter" : "page");
         CComPtr<IUnknown> unknown;
         ASSERT_EQ(server.getClassObject(*clsid, IID_IUnknown, unknown.put_void()), S_OK);
         CComPtr<IClassFactory> factory;
@@ -88,13 +91,13 @@ TEST_P(ClassObjects, OtherClassesAreNotAvailable) {
         EXPECT_EQ(server.getClassObject(*clsid, IID_IClassFactory, &out), CLASS_E_CLASSNOTAVAILABLE);
         EXPECT_EQ(out, nullptr);
     }
-    EXPECT_EQ(server.getClassObject(CLSID_ZephrinFilter, IID_IClassFactory, nullptr), E_POINTER);
+    EXPECT_EQ(server.getClassObject(*GetParam()->filter, IID_IClassFactory, nullptr), E_POINTER);
 }
 
 TEST_P(ClassObjects, AggregationIsRefused) {
     COuter outer;
-    for (const CLSID* clsid : kClasses) {
-        SCOPED_TRACE(clsid == &CLSID_ZephrinFilter ? "filter" : "page");
+    for (const CLSID* clsid : Classes()) {
+        SCOPED_TRACE(clsid == GetParam()->filter ? "filter" : "page");
         CComPtr<IClassFactory> factory = CComPtr<IClassFactory>::Attach(ClassObject(*clsid));
         ASSERT_TRUE(factory);
         void* out = reinterpret_cast<void*>(1);
@@ -105,9 +108,9 @@ TEST_P(ClassObjects, AggregationIsRefused) {
 }
 
 TEST_P(ClassObjects, LiveFiltersKeepTheModuleLoadedPagesAndClassObjectsDoNot) {
-    CComPtr<IClassFactory> filters = CComPtr<IClassFactory>::Attach(ClassObject(CLSID_ZephrinFilter));
-    CComPtr<IClassFactory> pages = CComPtr<IClassFactory>::Attach(ClassObject(CLSID_ZephrinPropPage));
-    ASSERT_TRUE(filters && pages);
+    const CLSID& filterClass = *GetParam()->filter;
+    CComPtr<IClassFactory> filters = CComPtr<IClassFactory>::Attach(ClassObject(filterClass));
+    ASSERT_TRUE(filters);
     EXPECT_EQ(server.canUnloadNow(), S_OK) << "class objects held without a lock";
 
     CComPtr<IMfxEventFilter> filter;
@@ -117,11 +120,14 @@ TEST_P(ClassObjects, LiveFiltersKeepTheModuleLoadedPagesAndClassObjectsDoNot) {
     ASSERT_EQ(filter->QueryInterface(IID_IPersistStream, persist.put_void()), S_OK);
     CLSID clsid = {};
     EXPECT_EQ(persist->GetClassID(&clsid), S_OK);
-    EXPECT_TRUE(IsEqualCLSID(clsid, CLSID_ZephrinFilter));
+    EXPECT_TRUE(IsEqualCLSID(clsid, filterClass));
     persist.Reset();
     EXPECT_EQ(filter.Detach()->Release(), 0u) << "the caller held the only reference";
     EXPECT_EQ(server.canUnloadNow(), S_OK);
 
+    if (!GetParam()->page) return;
+    CComPtr<IClassFactory> pages = CComPtr<IClassFactory>::Attach(ClassObject(*GetParam()->page));
+    ASSERT_TRUE(pages);
     CComPtr<IPropertyPage> page;
     ASSERT_EQ(pages->CreateInstance(nullptr, IID_IPropertyPage, page.put_void()), S_OK);
     EXPECT_EQ(server.canUnloadNow(), S_OK) << "a living page does not count";
@@ -133,29 +139,34 @@ TEST_P(ClassObjects, LiveFiltersKeepTheModuleLoadedPagesAndClassObjectsDoNot) {
 }
 
 TEST_P(ClassObjects, AnObjectWithoutTheInterfaceIsNotMade) {
-    CComPtr<IClassFactory> filters = CComPtr<IClassFactory>::Attach(ClassObject(CLSID_ZephrinFilter));
-    CComPtr<IClassFactory> pages = CComPtr<IClassFactory>::Attach(ClassObject(CLSID_ZephrinPropPage));
-    ASSERT_TRUE(filters && pages);
+    CComPtr<IClassFactory> filters = CComPtr<IClassFactory>::Attach(ClassObject(*GetParam()->filter));
+    ASSERT_TRUE(filters);
     void* out = reinterpret_cast<void*>(1);
     EXPECT_EQ(filters->CreateInstance(nullptr, IID_IPersist, &out), E_NOINTERFACE);
     EXPECT_EQ(out, nullptr);
     EXPECT_EQ(server.canUnloadNow(), S_OK) << "the filter made for the request is gone";
+    EXPECT_EQ(filters->CreateInstance(nullptr, IID_IUnknown, nullptr), E_POINTER);
+    if (!GetParam()->page) return;
+    CComPtr<IClassFactory> pages = CComPtr<IClassFactory>::Attach(ClassObject(*GetParam()->page));
+    ASSERT_TRUE(pages);
     out = reinterpret_cast<void*>(1);
     EXPECT_EQ(pages->CreateInstance(nullptr, IID_IMfxEventFilter, &out), E_NOINTERFACE);
     EXPECT_EQ(out, nullptr);
-    EXPECT_EQ(filters->CreateInstance(nullptr, IID_IUnknown, nullptr), E_POINTER);
 }
 
+// All class objects of a server share one lock count; with no page class,
+// two class objects of the filter show it.
 TEST_P(ClassObjects, LocksKeepTheModuleLoadedAndAreNotClamped) {
-    CComPtr<IClassFactory> filters = CComPtr<IClassFactory>::Attach(ClassObject(CLSID_ZephrinFilter));
-    CComPtr<IClassFactory> pages = CComPtr<IClassFactory>::Attach(ClassObject(CLSID_ZephrinPropPage));
-    ASSERT_TRUE(filters && pages);
+    const CLSID& other = GetParam()->page ? *GetParam()->page : *GetParam()->filter;
+    CComPtr<IClassFactory> filters = CComPtr<IClassFactory>::Attach(ClassObject(*GetParam()->filter));
+    CComPtr<IClassFactory> others = CComPtr<IClassFactory>::Attach(ClassObject(other));
+    ASSERT_TRUE(filters && others);
     EXPECT_EQ(filters->LockServer(TRUE), S_OK);
     EXPECT_EQ(server.canUnloadNow(), S_FALSE);
-    EXPECT_EQ(pages->LockServer(FALSE), S_OK) << "both class objects share the lock count";
+    EXPECT_EQ(others->LockServer(FALSE), S_OK) << "both class objects share the lock count";
     EXPECT_EQ(server.canUnloadNow(), S_OK);
 
-    EXPECT_EQ(pages->LockServer(FALSE), S_OK) << "an unlock without a lock";
+    EXPECT_EQ(others->LockServer(FALSE), S_OK) << "an unlock without a lock";
     EXPECT_EQ(server.canUnloadNow(), S_FALSE) << "the count went below zero";
     EXPECT_EQ(filters->LockServer(TRUE), S_OK);
     EXPECT_EQ(server.canUnloadNow(), S_OK);

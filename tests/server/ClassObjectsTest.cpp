@@ -17,6 +17,8 @@ const CServerUnderTest kLibrary = {
     "Library",
     [] { return CServerExports{&DllGetClassObject, &DllCanUnloadNow}; },
     [] {},
+    &CLSID_ZephrinFilter,
+    &CLSID_ZephrinPropPage,
 };
 
 CComPtr<IClassFactory> ClassObject(REFCLSID clsid) {

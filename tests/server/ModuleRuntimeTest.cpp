@@ -15,18 +15,11 @@ namespace {
 
 CUniqueModule g_module;
 
-CServerExports OpenModule() {
-    g_module.reset(LoadLibraryA(ModulePath().c_str()));
-    if (!g_module) return {};
-    CServerExports exports;
-    exports.getClassObject = reinterpret_cast<GetClassObjectFn>(
-        reinterpret_cast<void*>(GetProcAddress(g_module.get(), "DllGetClassObject")));
-    exports.canUnloadNow = reinterpret_cast<CanUnloadNowFn>(
-        reinterpret_cast<void*>(GetProcAddress(g_module.get(), "DllCanUnloadNow")));
-    return exports;
-}
-
-const CServerUnderTest kModule = {"Module", OpenModule, [] { g_module.reset(); }};
+const CServerUnderTest kModule = {"Module",
+                                  [] { return OpenExports(g_module, ModulePath()); },
+                                  [] { g_module.reset(); },
+                                  &CLSID_ZephrinFilter,
+                                  &CLSID_ZephrinPropPage};
 
 }  // namespace
 

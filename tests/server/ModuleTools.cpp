@@ -1,15 +1,19 @@
 #include "tests/server/ModuleTools.h"
 
+#include "tests/server/ClassObjectCases.h"
+
 #include "zephrin/filter/ZephrinIds.h"
 #include "tests/server/RegistryTools.h"
 
-std::string ModulePath() {
-    std::string path = "Z:" ZEPHRIN_MODULE_PATH;
+std::string WindowsPath(const char* unixPath) {
+    std::string path = std::string("Z:") + unixPath;
     for (char& c : path) {
         if (c == '/') c = '\\';
     }
     return path;
 }
+
+std::string ModulePath() { return WindowsPath(ZEPHRIN_MODULE_PATH); }
 
 int RunProgram(const std::string& commandLine) {
     STARTUPINFOA startup = {};
@@ -27,13 +31,28 @@ int RunProgram(const std::string& commandLine) {
     return static_cast<int>(exitCode);
 }
 
-int RunRegsvr32(bool unregister) {
+int RunRegsvr32(bool unregister) { return RunRegsvr32On(ModulePath(), unregister); }
+
+int RunRegsvr32On(const std::string& module, bool unregister) {
     return RunProgram(std::string("regsvr32.exe ") + (unregister ? "/u " : "") + "/s \"" +
-                      ModulePath() + "\"");
+                      module + "\"");
 }
 
-HRESULT CallRegistrationExport(const char* name) {
-    CUniqueModule module(LoadLibraryA(ModulePath().c_str()));
+HRESULT CallRegistrationExport(const char* name) { return CallRegistrationExportOf(ModulePath(), name); }
+
+CServerExports OpenExports(CUniqueModule& slot, const std::string& module) {
+    slot.reset(LoadLibraryA(module.c_str()));
+    if (!slot) return {};
+    CServerExports exports;
+    exports.getClassObject = reinterpret_cast<GetClassObjectFn>(
+        reinterpret_cast<void*>(GetProcAddress(slot.get(), "DllGetClassObject")));
+    exports.canUnloadNow = reinterpret_cast<CanUnloadNowFn>(
+        reinterpret_cast<void*>(GetProcAddress(slot.get(), "DllCanUnloadNow")));
+    return exports;
+}
+
+HRESULT CallRegistrationExportOf(const std::string& path, const char* name) {
+    CUniqueModule module(LoadLibraryA(path.c_str()));
     if (!module) return HRESULT_FROM_WIN32(GetLastError());
     auto call = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
         reinterpret_cast<void*>(GetProcAddress(module.get(), name)));

@@ -1,4 +1,6 @@
-// The module tests register the module as a user does, with regsvr32.
+// The module tests register a module as a user does, with regsvr32.
 #include "tests/server/ModuleTools.h"
 
-int RegisterModule(bool unregister) { return RunRegsvr32(unregister); }
+int RegisterModuleFile(const std::string& module, bool unregister) {
+    return RunRegsvr32On(module, unregister);
+}
