@@ -1,12 +1,14 @@
-// zephrin-bench: measures the plug-in through its DLL as a host drives it,
-// next to the pass-through filter in the same run, and a second copy of the
-// pass-through as a check of the method. The queues are the host tool's,
+// zephrin-bench: measures both plug-ins through their DLLs as a host drives
+// them, next to the pass-through filter in the same run, and a second copy of
+// the pass-through as a check of the method. The queues are the host tool's,
 // compiled in their own translation unit and reached by the filters through
 // their vtables only. Run by scripts/bench.sh.
 #include "bench/BenchClock.h"
 #include "bench/ImportCounter.h"
 #include "bench/SliderDrag.h"
 #include "bench/passthrough/PassThroughIds.h"
+#include "map/core/MapSettings.h"
+#include "map/filter/MapIds.h"
 #include "zephrin/filter/ZephrinIds.h"
 #include "tools/host/FilterLoader.h"
 #include "tools/host/FilterSettings.h"
@@ -101,32 +103,40 @@ std::vector<DataItem> LiveBatch() {
     return items;
 }
 
-// The filters measured side by side: the plug-in, the pass-through that is
-// the baseline, and the same pass-through from a copy of its DLL, which
-// must come out at 1.0 against it if the method is fair.
-enum Filter { kZephrin, kPassThrough, kCopy, kFilters };
+// The filters measured side by side, each against the pass-through, which is
+// the baseline; the same pass-through from a copy of its DLL must come out
+// at 1.0 against it if the method is fair.
+struct Measured {
+    const char* name;
+    IMfxEventFilter* filter;
+};
 
 struct Ratios {
-    std::vector<double> zephrin, copy;  // time against the pass-through, one per run
-    double zephrinNs = 0, passThroughNs = 0, copyNs = 0;  // per record, median run
+    std::vector<std::vector<double>> ratios;  // per measured filter, one per run
+    std::vector<double> nanoseconds;          // per record, median run; the baseline's last
 };
 
 // The same host loop for every filter, batches alternating between them in
 // a rotating order; the median batch time of each run gives its ratios.
 template <typename Queue, typename Record, typename Call>
-Ratios Measure(const std::vector<Record>& batch, IMfxEventFilter* const (&filters)[kFilters],
-               Call call) {
+Ratios Measure(const std::vector<Record>& batch, const std::vector<Measured>& measured,
+               IMfxEventFilter* baseline, Call call) {
     Queue in, out;
     in.Reserve(batch.size());
-    out.Reserve(batch.size() * 2);
+    out.Reserve(batch.size() * 3);
     for (const Record& r : batch) in.Add(&r);
-    Ratios ratios;
-    std::vector<double> perRecord[kFilters];
+    std::vector<IMfxEventFilter*> filters;
+    for (const Measured& m : measured) filters.push_back(m.filter);
+    filters.push_back(baseline);
+    const size_t count = filters.size();
+    Ratios result;
+    result.ratios.resize(measured.size());
+    std::vector<std::vector<double>> perRecord(count);
     for (int run = 0; run < kRuns; ++run) {
-        std::vector<double> times[kFilters];
+        std::vector<std::vector<double>> times(count);
         for (int round = 0; round < kRounds + 1; ++round) {
-            for (int k = 0; k < kFilters; ++k) {
-                const int f = (round + k) % kFilters;
+            for (size_t k = 0; k < count; ++k) {
+                const size_t f = (static_cast<size_t>(round) + k) % count;
                 out.Clear();
                 filters[f]->OnStart(0, 0);
                 const double start = Seconds();
@@ -135,37 +145,32 @@ Ratios Measure(const std::vector<Record>& batch, IMfxEventFilter* const (&filter
                 if (round > 0) times[f].push_back(took);  // the first round warms up
             }
         }
-        double median[kFilters];
-        for (int f = 0; f < kFilters; ++f) {
+        std::vector<double> median(count);
+        for (size_t f = 0; f < count; ++f) {
             median[f] = Median(times[f]);
             perRecord[f].push_back(median[f] * 1e9 / static_cast<double>(batch.size()));
         }
-        ratios.zephrin.push_back(median[kZephrin] / median[kPassThrough]);
-        ratios.copy.push_back(median[kCopy] / median[kPassThrough]);
+        for (size_t f = 0; f + 1 < count; ++f) result.ratios[f].push_back(median[f] / median[count - 1]);
     }
-    ratios.zephrinNs = Median(perRecord[kZephrin]);
-    ratios.passThroughNs = Median(perRecord[kPassThrough]);
-    ratios.copyNs = Median(perRecord[kCopy]);
-    return ratios;
+    for (size_t f = 0; f < count; ++f) result.nanoseconds.push_back(Median(perRecord[f]));
+    return result;
 }
 
-void PrintRatios(const char* road, const Ratios& r) {
-    auto spread = [](const std::vector<double>& v) {
-        return std::pair{*std::min_element(v.begin(), v.end()), *std::max_element(v.begin(), v.end())};
-    };
-    const auto [zLow, zHigh] = spread(r.zephrin);
-    const auto [cLow, cHigh] = spread(r.copy);
-    std::printf("  %s  Zephrin %.2f ns, pass-through %.2f ns, copy %.2f ns a record\n"
-                "            Zephrin / pass-through: median %.3f  (runs %.3f to %.3f)\n"
-                "            copy / pass-through:    median %.3f  (runs %.3f to %.3f)\n",
-                road, r.zephrinNs, r.passThroughNs, r.copyNs, Median(r.zephrin), zLow, zHigh,
-                Median(r.copy), cLow, cHigh);
+void PrintRatios(const char* road, const std::vector<Measured>& measured, const Ratios& r) {
+    std::printf("  %s (pass-through %.2f ns a record)\n", road, r.nanoseconds.back());
+    for (size_t f = 0; f < measured.size(); ++f) {
+        const std::vector<double>& v = r.ratios[f];
+        std::printf("    %-30s %6.2f ns a record, / pass-through: median %.3f  (runs %.3f to %.3f)\n",
+                    measured[f].name, r.nanoseconds[f], Median(v),
+                    *std::min_element(v.begin(), v.end()), *std::max_element(v.begin(), v.end()));
+    }
     // Two copies of one filter measuring apart means the process's layout
     // favours one DLL over another (code placement, predictor aliasing): the
-    // ratios of this process are off by as much.
-    if (Median(r.copy) < 0.97 || Median(r.copy) > 1.03)
-        std::printf("            the copy is not at 1.0 in this process: its ratios are off by "
-                    "as much; run again\n");
+    // ratios of this process are off by as much. The copy is the last one.
+    const double copy = Median(r.ratios.back());
+    if (copy < 0.97 || copy > 1.03)
+        std::printf("    the copy is not at 1.0 in this process: its ratios are off by as much;"
+                    " run again\n");
 }
 
 struct Latency {
@@ -200,11 +205,12 @@ Latency Percentiles(std::vector<uint64_t> ticks, double tscPerNs) {
     return {at(0.5), at(0.99), at(0.999)};
 }
 
-// Writes settings as fast as it can, the way a host restores a project: the
-// filter's Load stores each of the four values through SetParam.
+// Loads settings as fast as it can, the way a host restores a project, two
+// saved streams in turn.
 class CSettingsHammer {
 public:
-    explicit CSettingsHammer(IMfxEventFilter* filter) : m_filter(filter) {
+    CSettingsHammer(IMfxEventFilter* filter, std::vector<uint8_t> first, std::vector<uint8_t> second)
+        : m_filter(filter), m_bytes{std::move(first), std::move(second)} {
         m_thread = std::thread([this] { Run(); });
         while (!m_started) std::this_thread::yield();
     }
@@ -224,10 +230,8 @@ private:
             CComPtr<IStream> streams[2];
             m_filter->QueryInterface(IID_IPersistStream, persist.put_void());
             for (int i = 0; i < 2; ++i) {
-                const ZephrinSettings settings{kPedalKey, 64 + i, 1, 128};
-                const std::vector<uint8_t> bytes = settings.ToBytes();
                 CreateStreamOnHGlobal(nullptr, TRUE, streams[i].put());
-                streams[i]->Write(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
+                streams[i]->Write(m_bytes[i].data(), static_cast<ULONG>(m_bytes[i].size()), nullptr);
             }
             m_startTime = Seconds();
             m_started = true;
@@ -243,6 +247,7 @@ private:
     }
 
     IMfxEventFilter* m_filter;
+    std::vector<uint8_t> m_bytes[2];
     std::thread m_thread;
     std::atomic<bool> m_started{false}, m_stop{false};
     std::atomic<double> m_loads{0};
@@ -351,6 +356,48 @@ void CountCalls(IMfxEventFilter* filter, const std::vector<EventRecord>& playbac
     PrintCalls("10000 OnInput calls of one message:", CImportCounter::Now() - before);
 }
 
+// Eight mappings of every kind on the same mix: the pedal key, a drum pad
+// pair on channel 10 (36 and 37, the only range the mix plays much besides
+// the pedal key), and six more on keys and channels the mix rarely or never
+// plays, held and latching, with velocity, through and output channels.
+MapSettings EightMappings() {
+    MapSettings settings = MapSettings::Defaults();
+    auto add = [&](int index, uint8_t low, uint8_t high, uint8_t controller, uint8_t channel,
+                   MapMode mode) -> MapMapping& {
+        MapMapping& m = settings.mappings[index];
+        m.on = true;
+        m.lowKey = low;
+        m.highKey = high;
+        m.controller = controller;
+        m.inChannel = channel;
+        m.mode = mode;
+        return m;
+    };
+    add(1, 97, 97, 66, 1, MapMode::kLatch);
+    add(2, 98, 98, 67, 2, MapMode::kHeld).velocity = true;
+    MapMapping& pads = add(3, 36, 37, 1, 10, MapMode::kHeld);
+    pads.velocity = true;
+    pads.outChannel = 1;
+    add(4, 100, 100, 11, 0, MapMode::kHeld).through = true;
+    add(5, 101, 103, 7, 16, MapMode::kLatch).outChannel = 5;
+    MapMapping& inverted = add(6, 104, 104, 10, 0, MapMode::kHeld);
+    inverted.onValue = 0;
+    inverted.offValue = 127;
+    MapMapping& last = add(7, 105, 105, 71, 3, MapMode::kLatch);
+    last.velocity = true;
+    last.through = true;
+    return settings;
+}
+
+std::vector<uint8_t> MapBytes(const MapSettings& settings) {
+    uint8_t bytes[kMapMaxStreamBytes];
+    return std::vector<uint8_t>(bytes, bytes + EncodeMapSettings(settings, bytes));
+}
+
+bool LoadMap(const CLoadedFilter& filter, const MapSettings& settings, std::string& error) {
+    return SUCCEEDED(LoadFilterSettings(filter.get(), MapBytes(settings), error));
+}
+
 int Fail(const std::string& message) {
     std::fprintf(stderr, "zephrin-bench: %s\n", message.c_str());
     return 1;
@@ -378,39 +425,45 @@ void PrintLatency(const char* what, const Latency& l) {
 }
 
 int main(int argc, char** argv) {
-    // --throughput measures the two ratios only: the quick loop while the
-    // mapping is being worked on.
-    const bool throughputOnly = argc == 5 && std::string(argv[4]) == "--throughput";
-    if (argc != 4 && !throughputOnly)
-        return Fail("usage: zephrin-bench Zephrin.dll PassThrough.dll CopyOfPassThrough.dll "
-                    "[--throughput]");
+    // --throughput measures the ratios only: the quick loop while a mapping
+    // is being worked on.
+    const bool throughputOnly = argc == 6 && std::string(argv[5]) == "--throughput";
+    if (argc != 5 && !throughputOnly)
+        return Fail("usage: zephrin-bench Zephrin.dll ZephrinMap.dll PassThrough.dll "
+                    "CopyOfPassThrough.dll [--throughput]");
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     int code = 0;
     {
-        CLoadedFilter zephrin, passThrough, copy;
+        CLoadedFilter zephrin, map, map8, passThrough, copy;
         std::string error;
         if (FAILED(CLoadedFilter::FromDll(argv[1], CLSID_ZephrinFilter, zephrin, error)) ||
-            FAILED(CLoadedFilter::FromDll(argv[2], CLSID_PassThroughFilter, passThrough, error)) ||
-            FAILED(CLoadedFilter::FromDll(argv[3], CLSID_PassThroughFilter, copy, error)))
+            FAILED(CLoadedFilter::FromDll(argv[2], CLSID_ZephrinMapFilter, map, error)) ||
+            FAILED(CLoadedFilter::FromDll(argv[2], CLSID_ZephrinMapFilter, map8, error)) ||
+            FAILED(CLoadedFilter::FromDll(argv[3], CLSID_PassThroughFilter, passThrough, error)) ||
+            FAILED(CLoadedFilter::FromDll(argv[4], CLSID_PassThroughFilter, copy, error)) ||
+            !LoadMap(map8, EightMappings(), error))
             return Fail(error);
         if (passThrough.Module() == copy.Module())
             return Fail("the copy of the pass-through must be a DLL file of its own");
 
         const double tscPerNs = TscPerNanosecond();
-        IMfxEventFilter* const filters[kFilters] = {zephrin.get(), passThrough.get(), copy.get()};
+        const std::vector<Measured> measured = {{"Zephrin", zephrin.get()},
+                                                {"Map, the default mapping", map.get()},
+                                                {"Map, eight mappings", map8.get()},
+                                                {"copy of the pass-through", copy.get()}};
         std::printf("Throughput, batches of %d records; %d runs of %d rounds, each run's ratio "
                     "from its median batch times:\n",
                     kBatch, kRuns, kRounds);
-        PrintRatios("OnEvents", Measure<CHostEventQueue>(
-                                    PlaybackBatch(), filters,
-                                    [](IMfxEventFilter* f, CHostEventQueue& in, CHostEventQueue& out) {
-                                        f->OnEvents(0, 0x7FFFFFFF, &in, &out);
-                                    }));
-        PrintRatios("OnInput ", Measure<CHostDataQueue>(
-                                    LiveBatch(), filters,
-                                    [](IMfxEventFilter* f, CHostDataQueue& in, CHostDataQueue& out) {
-                                        f->OnInput(&in, &out);
-                                    }));
+        PrintRatios("OnEvents", measured,
+                    Measure<CHostEventQueue>(PlaybackBatch(), measured, passThrough.get(),
+                                             [](IMfxEventFilter* f, CHostEventQueue& in, CHostEventQueue& out) {
+                                                 f->OnEvents(0, 0x7FFFFFFF, &in, &out);
+                                             }));
+        PrintRatios("OnInput", measured,
+                    Measure<CHostDataQueue>(LiveBatch(), measured, passThrough.get(),
+                                            [](IMfxEventFilter* f, CHostDataQueue& in, CHostDataQueue& out) {
+                                                f->OnInput(&in, &out);
+                                            }));
         if (throughputOnly) return 0;
 
         std::printf("OnInput latency, one message a call, %d calls in %d segments each:\n",
@@ -438,19 +491,44 @@ int main(int argc, char** argv) {
         double loads = 0;
         const auto [alone2, written] =
             MeasureLatencyPair(zephrin.get(), tscPerNs, [&](const auto& measure) {
-                CSettingsHammer hammer(zephrin.get());
+                CSettingsHammer hammer(zephrin.get(), ZephrinSettings{kPedalKey, 64, 1, 128}.ToBytes(),
+                                       ZephrinSettings{kPedalKey, 65, 1, 128}.ToBytes());
                 measure();
                 loads += hammer.LoadsPerSecond() / kLatencySegments;
             });
-        PrintLatency("alone", alone2);
+        PrintLatency("Zephrin alone", alone2);
         PrintLatency("settings written meanwhile", written);
         std::printf("    (another thread: IPersistStream::Load in a loop, %.2f M loads/s,"
                     " %.1f M SetParam/s)\n",
                     loads / 1e6, 4 * loads / 1e6);
 
-        CImportCounter counter(zephrin.Module());
-        std::printf("Calls out of the plug-in (%zu of its imports counted):\n", counter.Hooked());
-        CountCalls(zephrin.get(), PlaybackBatch(), LiveBatch());
+        // Map's mappings changed and loaded by two threads at once: one
+        // changes a single mapping back and forth, as an editor does, the
+        // other loads whole sets of eight, as a host restoring projects.
+        MapSettings edited = MapSettings::Defaults();
+        edited.mappings[0].controller = 66;
+        double mapLoads = 0;
+        const auto [mapAlone, mapWritten] =
+            MeasureLatencyPair(map.get(), tscPerNs, [&](const auto& measure) {
+                CSettingsHammer editor(map.get(), MapBytes(MapSettings::Defaults()), MapBytes(edited));
+                CSettingsHammer loader(map.get(), MapBytes(EightMappings()), MapBytes(MapSettings{}));
+                measure();
+                mapLoads += (editor.LoadsPerSecond() + loader.LoadsPerSecond()) / kLatencySegments;
+            });
+        LoadMap(map, MapSettings::Defaults(), error);
+        PrintLatency("Map alone", mapAlone);
+        PrintLatency("mappings changed meanwhile", mapWritten);
+        std::printf("    (two more threads: one mapping changed back and forth, and whole sets of"
+                    " eight loaded, %.2f M changes/s together)\n"
+                    "    p99 changed / alone: %.2f\n",
+                    mapLoads / 1e6, mapWritten.p99 / mapAlone.p99);
+
+        for (const CLoadedFilter* plugin : {&zephrin, &map8}) {
+            CImportCounter counter(plugin->Module());
+            std::printf("Calls out of %s (%zu of its imports counted):\n",
+                        plugin == &zephrin ? "Zephrin" : "Map with eight mappings", counter.Hooked());
+            CountCalls(plugin->get(), PlaybackBatch(), LiveBatch());
+        }
 
         const LearnResult learn = MeasureLearnWithBlockedPage(zephrin);
         if (!learn.error.empty()) {
@@ -465,8 +543,8 @@ int main(int argc, char** argv) {
             PrintCalls("the learning OnInput:", learn.calls);
         }
 
-        std::printf("DLL sizes (this target):\n  %-60s %8lld bytes\n  %-60s %8lld bytes\n", argv[1],
-                    FileSize(argv[1]), argv[2], FileSize(argv[2]));
+        std::printf("DLL sizes (this target):\n");
+        for (int i = 1; i <= 3; ++i) std::printf("  %-60s %8lld bytes\n", argv[i], FileSize(argv[i]));
     }
     CoUninitialize();
     return code;

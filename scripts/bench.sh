@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The benchmark: builds both targets, then measures the 64-bit plug-in under
+# The benchmark: builds both targets, then measures the 64-bit plug-ins under
 # Wine next to the pass-through filter, in one run. Not a test: it prints
 # figures and fails only when it cannot measure. --throughput measures the
 # OnEvents and OnInput ratios only.
@@ -24,9 +24,9 @@ echo "== machine: $(lscpu | sed -n 's/^Model name:[[:space:]]*//p'), $(nproc) CP
 # The pass-through a second time, from a file of its own, as the check that
 # a filter that only copies measures 1.0 against it.
 cp "$w64/bench/passthrough/PassThrough.dll" "$w64/bench/passthrough/PassThroughCopy.dll"
-scripts/wine-run "$w64/bench/zephrin-bench.exe" "$w64/plugins/Zephrin.dll" \
+scripts/wine-run "$w64/bench/zephrin-bench.exe" "$w64/plugins/Zephrin.dll" "$w64/plugins/ZephrinMap.dll" \
   "$w64/bench/passthrough/PassThrough.dll" "$w64/bench/passthrough/PassThroughCopy.dll" "$@"
 echo "DLL sizes (32-bit target):"
-for dll in plugins/Zephrin.dll bench/passthrough/PassThrough.dll; do
+for dll in plugins/Zephrin.dll plugins/ZephrinMap.dll bench/passthrough/PassThrough.dll; do
   printf '  %-60s %8d bytes\n' "$ZEPHRIN_BUILD_ROOT/win32/$dll" "$(stat -c %s "$ZEPHRIN_BUILD_ROOT/win32/$dll")"
 done

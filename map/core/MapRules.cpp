@@ -7,19 +7,9 @@
 namespace {
 
 constexpr uint8_t kControlChange = 0xB0;
-constexpr int kMaxVelocity = 127;
-
-// The lowest set bit's index: the first mapping, in order, of a mask.
-int FirstMapping(uint8_t mask) {
-    int index = 0;
-    while (!(mask & 1u)) {
-        mask = static_cast<uint8_t>(mask >> 1);
-        ++index;
-    }
-    return index;
-}
 
 }  // namespace
+
 
 MapTables CompileMapTables(const MapSettings& settings) {
     MapTables tables{};
@@ -46,34 +36,16 @@ MapTables CompileMapTables(const MapSettings& settings) {
     return tables;
 }
 
-uint8_t MapOnValue(const MapTarget& target, uint8_t velocity) {
-    if (!target.velocity) return target.onValue;
-    // 127 is odd, so the exact quotient is never halfway between two
-    // integers: rounding to nearest needs no tie rule.
-    const int span = (target.onValue - target.offValue) * (velocity & 0x7F);
-    const int step = span >= 0 ? (span + kMaxVelocity / 2) / kMaxVelocity
-                               : -((-span + kMaxVelocity / 2) / kMaxVelocity);
-    return static_cast<uint8_t>(target.offValue + step);
-}
-
 void MapLiveLatches::Reset() {
     for (std::atomic<uint16_t>& c : channels) c.store(0, std::memory_order_relaxed);
 }
 
 int MapLiveMessage(const MapTables& tables, MapLiveLatches& latches, const DataItem& in,
-                   DataItem (&out)[2]) {
-    const unsigned kind = in.status >> 4;
+                   uint8_t takers, DataItem (&out)[2]) {
     const unsigned channel = in.status & 0x0F;
-    const uint8_t candidates = (kind == 0x8 || kind == 0x9) && in.data1 < 128
-                                   ? tables.keyMappings[in.data1] & tables.channelMappings[channel]
-                                   : 0;
-    if (!candidates) {
-        out[0] = in;
-        return 1;
-    }
-    const int index = FirstMapping(candidates);
+    const int index = static_cast<int>(MapFirstMapping(takers));
     const MapTarget& target = tables.targets[index];
-    const bool noteOn = kind == 0x9 && in.data2 != 0;
+    const bool noteOn = in.status >> 4 == 0x9 && in.data2 != 0;
     const unsigned outChannel = target.outChannel ? target.outChannel - 1u : channel;
 
     int count = 0;
@@ -98,14 +70,8 @@ int MapLiveMessage(const MapTables& tables, MapLiveLatches& latches, const DataI
 void MapPlaybackState::Reset() { *this = MapPlaybackState{}; }
 
 int MapPlaybackRecord(const MapTables& tables, MapPlaybackState& state, const EventRecord& in,
-                      EventRecord (&out)[3]) {
-    const uint8_t candidates =
-        in.type == kEventNote && in.number < 128 ? tables.keyMappings[in.number] : 0;
-    if (!candidates) {
-        out[0] = in;
-        return 1;
-    }
-    const int index = FirstMapping(candidates);
+                      uint8_t takers, EventRecord (&out)[3]) {
+    const int index = static_cast<int>(MapFirstMapping(takers));
     const MapTarget& target = tables.targets[index];
 
     int count = 0;

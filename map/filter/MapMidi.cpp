@@ -1,6 +1,7 @@
 // Zephrin Map's two MIDI paths. They run on the host's real-time threads:
 // the tables are read once a call without a lock, nothing is allocated,
-// nothing waits, and the only calls out are the host's queues.
+// nothing waits, and the only calls out are the host's queues. A record no
+// mapping takes, most of them, is handed on as it came, with one test.
 #include "map/filter/MapFilter.h"
 
 STDMETHODIMP CMfxZephrinMapFilter::OnInput(DataQueue* in, DataQueue* out) {
@@ -26,8 +27,13 @@ STDMETHODIMP CMfxZephrinMapFilter::OnInput(DataQueue* in, DataQueue* out) {
             }
         }
 
+        const uint8_t takers = MapLiveTakers(tables, item);
+        if (!takers) {
+            out->Add(&item);
+            continue;
+        }
         DataItem results[2];
-        const int made = MapLiveMessage(tables, m_liveLatches, item, results);
+        const int made = MapLiveMessage(tables, m_liveLatches, item, takers, results);
         for (int r = 0; r < made; ++r) out->Add(&results[r]);
     }
     return S_OK;
@@ -56,8 +62,13 @@ STDMETHODIMP CMfxZephrinMapFilter::OnEvents(LONG timeFrom, LONG timeThru, EventQ
     for (int32_t i = 0; i < count; ++i) {
         EventRecord record;
         if (FAILED(in->GetAt(i, &record))) continue;
+        const uint8_t takers = MapPlaybackTakers(tables, record);
+        if (!takers) {
+            out->Add(&record);
+            continue;
+        }
         EventRecord results[3];
-        const int made = MapPlaybackRecord(tables, m_playback, record, results);
+        const int made = MapPlaybackRecord(tables, m_playback, record, takers, results);
         for (int r = 0; r < made; ++r) out->Add(&results[r]);
     }
     return S_OK;
