@@ -1,9 +1,12 @@
-; The Zephrin installer: one 32-bit installer for 32- and 64-bit Windows.
-; On 64-bit Windows it installs the 32-bit module for 32-bit hosts and the
-; 64-bit module for 64-bit hosts, each in its own Program Files folder and
-; registered in its own registry view; on 32-bit Windows the 32-bit module.
+; The Zephrin installer: one 32-bit installer for 32- and 64-bit Windows that
+; carries both plug-ins, Zephrin and Zephrin Map. On 64-bit Windows it
+; installs each plug-in's 32-bit module for 32-bit hosts and its 64-bit
+; module for 64-bit hosts, each in its own Program Files folder and
+; registered in its own registry view; on 32-bit Windows the 32-bit modules.
+; A components page lets a user leave either plug-in out.
 ;
-; Build: makensis -DDLL32=... -DDLL64=... -DREADME=... -DOUTFILE=... Zephrin.nsi
+; Build: makensis -DZEPHRIN32=... -DZEPHRIN64=... -DMAP32=... -DMAP64=...
+;                  -DREADME=... -DOUTFILE=... Zephrin.nsi
 
 Unicode true
 SetCompressor /SOLID lzma
@@ -13,15 +16,16 @@ SetCompressor /SOLID lzma
 !include "LogicLib.nsh"
 !include "FileFunc.nsh"
 
-!ifndef DLL32 | DLL64 | README | OUTFILE
-  !error "define DLL32, DLL64, README and OUTFILE"
+!ifndef ZEPHRIN32 | ZEPHRIN64 | MAP32 | MAP64 | README | OUTFILE
+  !error "define ZEPHRIN32, ZEPHRIN64, MAP32, MAP64, README and OUTFILE"
 !endif
 
-!define PRODUCT "Quillfen MFX Zephrin"
+!define PRODUCT "Quillfen Zephrin and Zephrin Map"
 !define PUBLISHER "Quillfen Audio"
-!define VERSION "1.0.0.1"
-!define MODULE "Zephrin.dll"
+!define VERSION "1.1.0.0"
 !define FOLDER "Quillfen\Zephrin"
+; The key of the earlier installer, which carried Zephrin only: installing
+; over it upgrades in place.
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\QuillfenZephrin"
 
 Name "${PRODUCT}"
@@ -30,7 +34,7 @@ RequestExecutionLevel admin
 ShowInstDetails show
 ShowUninstDetails show
 ; The folder of the system's own kind: the 64-bit Program Files on 64-bit
-; Windows, set in .onInit. The 32-bit module always goes to the 32-bit one.
+; Windows, set in .onInit. The 32-bit modules always go to the 32-bit one.
 InstallDir "$PROGRAMFILES\${FOLDER}"
 
 VIProductVersion "${VERSION}"
@@ -41,13 +45,15 @@ VIAddVersionKey "FileVersion" "${VERSION}"
 VIAddVersionKey "ProductVersion" "${VERSION}"
 VIAddVersionKey "LegalCopyright" "${PUBLISHER}"
 
-Var Dir32  ; where the 32-bit module goes
+Var Dir32  ; where the 32-bit modules go
 
 !define MUI_ABORTWARNING
+!define MUI_COMPONENTSPAGE_SMALLDESC
 !insertmacro MUI_PAGE_WELCOME
 !define MUI_LICENSEPAGE_BUTTON "$(^NextBtn)"
-!define MUI_LICENSEPAGE_TEXT_TOP "Please read about Zephrin before you install it."
+!define MUI_LICENSEPAGE_TEXT_TOP "Please read about Zephrin and Zephrin Map before you install them."
 !insertmacro MUI_PAGE_LICENSE "${README}"
+!insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -57,7 +63,8 @@ Var Dir32  ; where the 32-bit module goes
 
 ; Stops with a clear message when a module to be replaced is loaded by a
 ; running program: Windows refuses to open a mapped image for writing, and
-; going on would leave old and new files side by side.
+; going on would leave old and new files side by side. Run for every module
+; before any file is written, so that a refusal leaves nothing half done.
 !macro RefuseIfInUse path
   ${If} ${FileExists} "${path}"
     ClearErrors
@@ -71,12 +78,59 @@ Var Dir32  ; where the 32-bit module goes
   ${EndIf}
 !macroend
 
+!macro RefuseIfAnyInUse module
+  !insertmacro RefuseIfInUse "$Dir32\${module}"
+  ${If} ${RunningX64}
+    !insertmacro RefuseIfInUse "$INSTDIR\${module}"
+  ${EndIf}
+!macroend
+
+; Puts a plug-in's modules in place and registers each in its own view: the
+; 32-bit one inside this 32-bit installer process, so that its entries land
+; in the 32-bit view, the 64-bit one by the 64-bit regsvr32.
+!macro InstallModules module file32 file64
+  SetOutPath "$Dir32"
+  File "/oname=${module}" "${file32}"
+  ClearErrors
+  RegDLL "$Dir32\${module}"
+  ${If} ${Errors}
+    DetailPrint "Registering the 32-bit ${module} failed."
+    SetErrorLevel 4
+  ${EndIf}
+  ${If} ${RunningX64}
+    ${DisableX64FSRedirection}
+    SetOutPath "$INSTDIR"
+    File "/oname=${module}" "${file64}"
+    ExecWait '"$WINDIR\System32\regsvr32.exe" /s "$INSTDIR\${module}"' $0
+    ${EnableX64FSRedirection}
+    ${If} $0 != 0
+      DetailPrint "Registering the 64-bit ${module} failed ($0)."
+      SetErrorLevel 4
+    ${EndIf}
+  ${EndIf}
+!macroend
+
+; Unregisters a plug-in's modules from both views, then deletes them.
+!macro RemoveModules module
+  ${If} ${FileExists} "$Dir32\${module}"
+    UnRegDLL "$Dir32\${module}"
+    Delete "$Dir32\${module}"
+  ${EndIf}
+  ${If} ${RunningX64}
+    ${DisableX64FSRedirection}
+    ${If} ${FileExists} "$INSTDIR\${module}"
+      ExecWait '"$WINDIR\System32\regsvr32.exe" /u /s "$INSTDIR\${module}"'
+      Delete "$INSTDIR\${module}"
+    ${EndIf}
+    ${EnableX64FSRedirection}
+  ${EndIf}
+!macroend
+
 Function .onInit
   ${If} ${RunningX64}
     SetRegView 64
     StrCpy $INSTDIR "$PROGRAMFILES64\${FOLDER}"
   ${EndIf}
-  StrCpy $Dir32 "$PROGRAMFILES32\${FOLDER}"
   ; An upgrade goes where the earlier version is.
   ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
   ${If} $0 != ""
@@ -84,43 +138,30 @@ Function .onInit
   ${EndIf}
 FunctionEnd
 
-Section "Zephrin" SecMain
-  SectionIn RO
+; Where the 32-bit modules go, once the folder is chosen; and no module that
+; is about to be replaced may be in use.
+Section "-Prepare"
   ${If} ${RunningX64}
-    !insertmacro RefuseIfInUse "$INSTDIR\${MODULE}"
-    !insertmacro RefuseIfInUse "$Dir32\${MODULE}"
+    StrCpy $Dir32 "$PROGRAMFILES32\${FOLDER}"
   ${Else}
     StrCpy $Dir32 $INSTDIR
-    !insertmacro RefuseIfInUse "$Dir32\${MODULE}"
   ${EndIf}
+  !insertmacro RefuseIfAnyInUse "Zephrin.dll"
+  !insertmacro RefuseIfAnyInUse "ZephrinMap.dll"
+SectionEnd
 
+Section "Zephrin" SecZephrin
+  !insertmacro InstallModules "Zephrin.dll" "${ZEPHRIN32}" "${ZEPHRIN64}"
+SectionEnd
+
+Section "Zephrin Map" SecMap
+  !insertmacro InstallModules "ZephrinMap.dll" "${MAP32}" "${MAP64}"
+SectionEnd
+
+Section "-Finish"
   SetOutPath "$INSTDIR"
   File "/oname=README.txt" "${README}"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
-
-  ; 32-bit module: registered inside this 32-bit installer process, so its
-  ; entries land in the 32-bit registry view.
-  SetOutPath "$Dir32"
-  File "/oname=${MODULE}" "${DLL32}"
-  ClearErrors
-  RegDLL "$Dir32\${MODULE}"
-  ${If} ${Errors}
-    DetailPrint "Registering the 32-bit module failed."
-    SetErrorLevel 4
-  ${EndIf}
-
-  ${If} ${RunningX64}
-    ; 64-bit module: registered by the 64-bit regsvr32, into the 64-bit view.
-    ${DisableX64FSRedirection}
-    SetOutPath "$INSTDIR"
-    File "/oname=${MODULE}" "${DLL64}"
-    ExecWait '"$WINDIR\System32\regsvr32.exe" /s "$INSTDIR\${MODULE}"' $0
-    ${EnableX64FSRedirection}
-    ${If} $0 != 0
-      DetailPrint "Registering the 64-bit module failed ($0)."
-      SetErrorLevel 4
-    ${EndIf}
-  ${EndIf}
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
@@ -139,32 +180,25 @@ Section "Zephrin" SecMain
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $1
 SectionEnd
 
+!insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecZephrin} "One key to one controller: key 96 becomes the sustain pedal, or any key any controller."
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecMap} "Up to eight keys or ranges to controllers, per channel, held or latching, velocity-sensitive."
+!insertmacro MUI_FUNCTION_DESCRIPTION_END
+
 Function un.onInit
   ${If} ${RunningX64}
     SetRegView 64
   ${EndIf}
 FunctionEnd
 
-; Unregisters both modules first, then removes exactly what was installed.
+; Unregisters every module first, then removes exactly what was installed.
 Section "Uninstall"
   ReadRegStr $Dir32 HKLM "${UNINSTALL_KEY}" "Module32Location"
   ${If} $Dir32 == ""
     StrCpy $Dir32 $INSTDIR
   ${EndIf}
-
-  ${If} ${FileExists} "$Dir32\${MODULE}"
-    UnRegDLL "$Dir32\${MODULE}"
-  ${EndIf}
-  ${If} ${RunningX64}
-    ${DisableX64FSRedirection}
-    ${If} ${FileExists} "$INSTDIR\${MODULE}"
-      ExecWait '"$WINDIR\System32\regsvr32.exe" /u /s "$INSTDIR\${MODULE}"'
-      Delete "$INSTDIR\${MODULE}"
-    ${EndIf}
-    ${EnableX64FSRedirection}
-  ${EndIf}
-
-  Delete "$Dir32\${MODULE}"
+  !insertmacro RemoveModules "Zephrin.dll"
+  !insertmacro RemoveModules "ZephrinMap.dll"
   Delete "$INSTDIR\README.txt"
   Delete "$INSTDIR\Uninstall.exe"
   ; Folders go only when empty: anything a user put there stays.

@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # The installer in the prefix that runs both kinds of program, silently, as
-# a scripted install does: install, a 32-bit host's view of it, an upgrade
-# over it, an upgrade refused while a host has the module loaded, and the
-# uninstall, with what each step must leave checked from inside the prefix.
-# Usage: installer-test.sh SETUP CHECK32 CHECK64 DLL32 DLL64 WORKDIR
+# a scripted install does: the earlier installer (Zephrin only), this one
+# over it, a 32-bit host's view of both plug-ins, an upgrade over itself, an
+# upgrade refused while a host has a module loaded, and the uninstall, with
+# what each step must leave checked from inside the prefix.
+# Usage: installer-test.sh SETUP EARLIER_SETUP CHECK32 CHECK64 PLUGINS32 PLUGINS64 WORKDIR
+# (PLUGINS32 and PLUGINS64: the folders with each target's built modules)
 set -euo pipefail
-setup=$1 check32=$2 check64=$3 dll32=$4 dll64=$5 work=$6
+setup=$1 earlier=$2 check32=$3 check64=$4 plugins32=$5 plugins64=$6 work=$7
 scripts=$(cd "$(dirname "$0")/../../scripts" && pwd)
 run=$scripts/wine-run32
-for f in "$setup" "$check64" "$dll64"; do
+for f in "$setup" "$earlier" "$check64" "$plugins64/Zephrin.dll" "$plugins64/ZephrinMap.dll"; do
   [ -f "$f" ] || { echo "installer-test: $f is missing: build both targets and the installer" >&2; exit 1; }
 done
 
@@ -41,36 +43,47 @@ if [ -f "$unix64/Uninstall.exe" ]; then
 fi
 rm -rf "$WINEPREFIX/drive_c/Program Files/Quillfen" "$WINEPREFIX/drive_c/Program Files (x86)/Quillfen"
 
+# expect_files MODULE...: the folders hold these modules, each its target's
+# build, and the 64-bit one the readme and the uninstaller as well.
 expect_files() {
-  [ "$(cd "$unix64" && ls | tr '\n' ' ')" = "README.txt Uninstall.exe Zephrin.dll " ] \
+  local modules="$*"
+  [ "$(cd "$unix64" && ls | tr '\n' ' ')" = "README.txt Uninstall.exe ${modules// /.dll }.dll " ] \
     || fail "the 64-bit folder holds: $(ls "$unix64" 2>&1 | tr '\n' ' ')"
-  [ "$(cd "$unix32" && ls | tr '\n' ' ')" = "Zephrin.dll " ] \
+  [ "$(cd "$unix32" && ls | tr '\n' ' ')" = "${modules// /.dll }.dll " ] \
     || fail "the 32-bit folder holds: $(ls "$unix32" 2>&1 | tr '\n' ' ')"
-  cmp -s "$unix64/Zephrin.dll" "$dll64" || fail "the 64-bit folder's module is not the 64-bit build"
-  cmp -s "$unix32/Zephrin.dll" "$dll32" || fail "the 32-bit folder's module is not the 32-bit build"
+  for module in "$@"; do
+    cmp -s "$unix64/$module.dll" "$plugins64/$module.dll" || fail "the 64-bit $module.dll is not the 64-bit build"
+    cmp -s "$unix32/$module.dll" "$plugins32/$module.dll" || fail "the 32-bit $module.dll is not the 32-bit build"
+  done
   grep -q $'\r$' "$unix64/README.txt" || fail "README.txt has no Windows line ends"
 }
 
 step "another filter on the host's list, in both views"
 "$run" "$check64" put-other
 
-step "silent install"
+step "the earlier installer, Zephrin only"
+"$run" "$earlier" /S || fail "the earlier installer failed ($?)"
+elapsed
+expect_files Zephrin
+"$run" "$check64" zephrin-only "$dir64" "$dir32" || fail "the earlier installation is not what it was"
+
+step "silent install over it: Zephrin upgraded in place, Zephrin Map added"
 "$run" "$setup" /S || fail "the installer failed ($?)"
 elapsed
-expect_files
+expect_files Zephrin ZephrinMap
 "$run" "$check64" installed "$dir64" "$dir32" || fail "the installation is not complete"
 
-step "a 32-bit host makes the filter"
-"$run" "$check32" create "$dir32" || fail "a 32-bit program cannot make the filter"
+step "a 32-bit host makes both filters"
+"$run" "$check32" create "$dir32" || fail "a 32-bit program cannot make the filters"
 elapsed
 
 step "upgrade over the installation"
 "$run" "$setup" /S || fail "the upgrade failed ($?)"
 elapsed
-expect_files
+expect_files Zephrin ZephrinMap
 "$run" "$check64" installed "$dir64" "$dir32" || fail "after the upgrade"
 
-step "upgrade while a 64-bit host has the module loaded"
+step "upgrade while a 64-bit host has ZephrinMap.dll loaded"
 ready=$work/held stop=$work/release
 "$run" "$check64" hold "$dir64" "$(windows_path "$ready")" "$(windows_path "$stop")" &
 holder=$!
@@ -82,7 +95,7 @@ touch "$stop"
 wait "$holder" || true
 elapsed
 [ "$refused" = 3 ] || fail "the installer did not refuse a module in use (exit $refused, expected 3)"
-expect_files
+expect_files Zephrin ZephrinMap
 "$run" "$check64" installed "$dir64" "$dir32" || fail "a refused upgrade changed the installation"
 
 step "silent uninstall"
