@@ -1,6 +1,6 @@
 #include "framework/Controls.h"
 
-BOOL AfxRegisterCommonControls() {
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES};
+BOOL AfxRegisterCommonControls(DWORD classes) {
+    INITCOMMONCONTROLSEX controls = {sizeof controls, classes};
     return InitCommonControlsEx(&controls);
 }

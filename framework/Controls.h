@@ -1,14 +1,15 @@
-// The common controls the editor uses: the trackbar (CSliderCtrl) and the
-// button, as thin objects over a bound window.
+// The common controls the editor pages use: the trackbar (CSliderCtrl), the
+// button and the drop-down list (CComboBox), as thin objects over a bound
+// window.
 #pragma once
 
 #include "framework/Wnd.h"
 
 #include <commctrl.h>
 
-// Registers the trackbar class and the other bar controls. Idempotent; run
-// before creating a window from a template that uses them.
-BOOL AfxRegisterCommonControls();
+// Registers the trackbar class and the other bar controls, or the classes
+// named. Idempotent; run before creating a window that uses them.
+BOOL AfxRegisterCommonControls(DWORD classes = ICC_BAR_CLASSES);
 
 class CSliderCtrl : public CWnd {
 public:
@@ -22,3 +23,14 @@ public:
 };
 
 class CButton : public CWnd {};
+
+// The items are UTF-16, whatever the system's code page.
+class CComboBox : public CWnd {
+public:
+    int AddString(LPCWSTR text) {
+        return static_cast<int>(::SendMessageW(m_hWnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text)));
+    }
+    // -1 selects nothing.
+    void SetCurSel(int index) { SendMessage(CB_SETCURSEL, static_cast<WPARAM>(index)); }
+    int GetCurSel() const { return static_cast<int>(::SendMessageA(m_hWnd, CB_GETCURSEL, 0, 0)); }
+};

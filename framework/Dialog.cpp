@@ -54,7 +54,7 @@ BOOL CDialog::OnInitDialog() {
 void CDialog::DoDataExchange(CDataExchange*) {}
 
 const AFX_MSGMAP* CDialog::GetThisMessageMap() {
-    static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, nullptr}};
+    static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, 0, nullptr}};
     static const AFX_MSGMAP map = {nullptr, entries};
     return &map;
 }
@@ -72,9 +72,11 @@ bool CDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* resu
     for (const AFX_MSGMAP* map = GetMessageMap(); map; map = map->base ? map->base() : nullptr) {
         for (const AFX_MSGMAP_ENTRY* entry = map->entries; entry->handler; ++entry) {
             if (entry->message != message) continue;
-            if (message == WM_COMMAND &&
-                (entry->code != HIWORD(wParam) || entry->id != LOWORD(wParam)))
-                continue;
+            if (message == WM_COMMAND && !entry->Matches(HIWORD(wParam), LOWORD(wParam))) continue;
+            if (message == WM_NOTIFY) {
+                const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+                if (!header || !entry->Matches(header->code, header->idFrom)) continue;
+            }
             *result = entry->handler(this, wParam, lParam);
             return true;
         }

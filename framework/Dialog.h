@@ -23,13 +23,19 @@ void DDX_Control(CDataExchange* pDX, int id, CWnd& control);
 // A check box's state (BST_UNCHECKED 0, BST_CHECKED 1) to or from an int.
 void DDX_Check(CDataExchange* pDX, int id, int& value);
 
-// One row of a message map. WM_COMMAND rows match the notification code and
-// control id as well; other rows match the message alone.
+// One row of a message map. WM_COMMAND and WM_NOTIFY rows match the
+// notification code and a control id from id to lastId as well; other rows
+// match the message alone.
 struct AFX_MSGMAP_ENTRY {
     UINT message;
     UINT code;
     UINT id;
+    UINT lastId;
     LRESULT (*handler)(CWnd* self, WPARAM wParam, LPARAM lParam);
+
+    bool Matches(UINT notifyCode, UINT_PTR controlId) const {
+        return notifyCode == code && id <= controlId && controlId <= lastId;
+    }
 };
 
 struct AFX_MSGMAP {
@@ -52,6 +58,9 @@ public:
     BOOL UpdateData(BOOL saveAndValidate = TRUE);
 
     virtual BOOL OnInitDialog();
+
+    // Dialog units of this dialog's font to pixels.
+    BOOL MapDialogRect(RECT* rect) const { return ::MapDialogRect(m_hWnd, rect); }
 
 protected:
     static const AFX_MSGMAP* GetThisMessageMap();
@@ -99,14 +108,14 @@ protected:                                          \
         static const AFX_MSGMAP_ENTRY entries[] = {
 
 #define END_MESSAGE_MAP()                                                \
-        {0, 0, 0, nullptr}};                                             \
+        {0, 0, 0, 0, nullptr}};                                          \
         static const AFX_MSGMAP map = {&TheBaseClass::GetThisMessageMap, entries}; \
         return &map;                                                     \
     }
 
 // void OnHScroll(UINT code, UINT position, CWnd* control)
 #define ON_WM_HSCROLL()                                                                   \
-    {WM_HSCROLL, 0, 0, [](CWnd* self, WPARAM wParam, LPARAM lParam) -> LRESULT {          \
+    {WM_HSCROLL, 0, 0, 0, [](CWnd* self, WPARAM wParam, LPARAM lParam) -> LRESULT {          \
          auto* dialog = static_cast<ThisClass*>(self);                                    \
          dialog->OnHScroll(LOWORD(wParam), HIWORD(wParam),                                \
                            dialog->BoundControl(reinterpret_cast<HWND>(lParam)));         \
@@ -115,22 +124,42 @@ protected:                                          \
 
 // void OnDestroy()
 #define ON_WM_DESTROY()                                                          \
-    {WM_DESTROY, 0, 0, [](CWnd* self, WPARAM, LPARAM) -> LRESULT {               \
+    {WM_DESTROY, 0, 0, 0, [](CWnd* self, WPARAM, LPARAM) -> LRESULT {               \
          static_cast<ThisClass*>(self)->OnDestroy();                             \
          return 0;                                                               \
      }},
 
 // void handler(), for one notification code from one control
-#define ON_CONTROL(notifyCode, controlId, handler)                                   \
-    {WM_COMMAND, notifyCode, controlId, [](CWnd* self, WPARAM, LPARAM) -> LRESULT { \
-         static_cast<ThisClass*>(self)->handler();                                   \
-         return 0;                                                                   \
+#define ON_CONTROL(notifyCode, controlId, handler)                                              \
+    {WM_COMMAND, notifyCode, controlId, controlId, [](CWnd* self, WPARAM, LPARAM) -> LRESULT { \
+         static_cast<ThisClass*>(self)->handler();                                              \
+         return 0;                                                                              \
      }},
 #define ON_BN_CLICKED(controlId, handler) ON_CONTROL(BN_CLICKED, controlId, handler)
 #define ON_BN_DOUBLECLICKED(controlId, handler) ON_CONTROL(BN_DOUBLECLICKED, controlId, handler)
+#define ON_CBN_SELCHANGE(controlId, handler) ON_CONTROL(CBN_SELCHANGE, controlId, handler)
+
+// void handler(UINT id), for one notification code from any control of a range
+#define ON_CONTROL_RANGE(notifyCode, firstId, lastId, handler)                                  \
+    {WM_COMMAND, notifyCode, firstId, lastId, [](CWnd* self, WPARAM wParam, LPARAM) -> LRESULT { \
+         static_cast<ThisClass*>(self)->handler(LOWORD(wParam));                                \
+         return 0;                                                                              \
+     }},
+
+// void handler(UINT id, NMHDR* header, LRESULT* result), for one WM_NOTIFY
+// code from any control of a range; *result (0 unless set) is the answer.
+#define ON_NOTIFY_RANGE(notifyCode, firstId, lastId, handler)                                 \
+    {WM_NOTIFY, static_cast<UINT>(notifyCode), firstId, lastId,                               \
+     [](CWnd* self, WPARAM, LPARAM lParam) -> LRESULT {                                       \
+         auto* header = reinterpret_cast<NMHDR*>(lParam);                                     \
+         LRESULT result = 0;                                                                  \
+         static_cast<ThisClass*>(self)->handler(static_cast<UINT>(header->idFrom), header,    \
+                                                &result);                                     \
+         return result;                                                                       \
+     }},
 
 // LRESULT handler(WPARAM, LPARAM), for a message of the dialog's own
 #define ON_MESSAGE(messageId, handler)                                              \
-    {messageId, 0, 0, [](CWnd* self, WPARAM wParam, LPARAM lParam) -> LRESULT {     \
+    {messageId, 0, 0, 0, [](CWnd* self, WPARAM wParam, LPARAM lParam) -> LRESULT {     \
          return static_cast<ThisClass*>(self)->handler(wParam, lParam);             \
      }},

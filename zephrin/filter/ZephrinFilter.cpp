@@ -5,11 +5,6 @@
 #include "common/ModuleCounts.h"
 #include "zephrin/filter/ZephrinIds.h"
 
-CCriticalSection& PageLinkLock() {
-    static CCriticalSection lock;
-    return lock;
-}
-
 CMfxZephrinFilter::CMfxZephrinFilter() {
     m_pending.time = -1;
     InterlockedIncrement(&g_objectCount);
@@ -18,8 +13,7 @@ CMfxZephrinFilter::CMfxZephrinFilter() {
 CMfxZephrinFilter::~CMfxZephrinFilter() {
     {
         CLockGuard link(PageLinkLock());
-        if (m_page) m_page->FilterDetached(this);
-        m_page = nullptr;
+        m_page.FilterGone(this);
     }
     InterlockedDecrement(&g_objectCount);
 }
@@ -85,25 +79,18 @@ STDMETHODIMP CMfxZephrinFilter::OnLoop(LONG, LONG, LONG) { return S_OK; }
 STDMETHODIMP CMfxZephrinFilter::OnStop(LONG, LONG) { return S_OK; }
 
 STDMETHODIMP CMfxZephrinFilter::GetPages(CAUUID* pPages) {
-    if (!pPages) return E_POINTER;
-    pPages->cElems = 1;
-    pPages->pElems = static_cast<GUID*>(CoTaskMemAlloc(sizeof(GUID)));
-    if (!pPages->pElems) return E_OUTOFMEMORY;
-    pPages->pElems[0] = CLSID_ZephrinPropPage;
-    return S_OK;
+    return OnePageList(pPages, CLSID_ZephrinPropPage);
 }
 
 void CMfxZephrinFilter::AttachPage(IZephrinPageLink* page) {
-    // A filter is edited by one page: the page it replaces lets go of it.
-    if (m_page && m_page != page) m_page->FilterDetached(this);
-    m_page = page;
+    m_page.Attach(page, this);
 }
 
 void CMfxZephrinFilter::DetachPage(IZephrinPageLink* page) {
-    if (m_page == page) m_page = nullptr;
+    m_page.Detach(page);
 }
 
 void CMfxZephrinFilter::RefreshPage() {
     CLockGuard link(PageLinkLock());
-    if (m_page) m_page->Refresh();
+    if (IZephrinPageLink* page = m_page.Get()) page->Refresh();
 }

@@ -80,7 +80,7 @@ private:
     // Touched only by the playback calls, which the host makes one at a time.
     EventRecord m_pending{};
     bool m_hasPending = false;           // m_pending holds a record really produced
-    IZephrinPageLink* m_page = nullptr;  // guarded by PageLinkLock()
+    CPageLinkEnd<IZephrinPageLink> m_page;  // guarded by PageLinkLock()
 };
 
 static_assert(sizeof(std::atomic<int32_t>) == 4 && std::atomic<int32_t>::is_always_lock_free);

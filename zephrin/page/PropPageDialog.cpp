@@ -2,6 +2,7 @@
 // edit the attached filter's settings, and Refresh, which shows them.
 #include "zephrin/page/ZephrinPropPage.h"
 
+#include "common/NoteLabel.h"
 #include "zephrin/filter/ZephrinFilter.h"
 #include "zephrin/resources/resource.h"
 
@@ -9,17 +10,13 @@
 
 namespace {
 
-// Posted by a Refresh from a thread other than the window's own.
-constexpr UINT kRefreshMessage = WM_APP + 1;
+constexpr UINT kRefreshMessage = WM_APP + 1;  // CMfxZephrinPropPage's m_refresh
 
 constexpr int kSliderRow = 0;
 constexpr int kLookAheadRow = 1;
 constexpr int kLookAheadColumn = 0;
 
 }  // namespace
-
-const char* const CMfxZephrinPropPage::kNoteNames[12] = {"C",  "C#", "D",  "D#", "E",  "F",
-                                                         "F#", "G",  "G#", "A",  "A#", "B"};
 
 BEGIN_MESSAGE_MAP(CMfxZephrinPropPage, CDialog)
     ON_WM_HSCROLL()
@@ -48,8 +45,8 @@ BOOL CMfxZephrinPropPage::OnInitDialog() {
     bool attached = false;
     {
         CLockGuard link(PageLinkLock());
-        m_refreshWindow = m_hWnd;
-        attached = m_filter != nullptr;
+        m_refresh.SetWindow(m_hWnd);
+        attached = static_cast<bool>(m_filter);
     }
     if (!attached) return TRUE;  // the template's placeholders stay
     for (int column = 0; column < 2; ++column) {
@@ -62,8 +59,7 @@ BOOL CMfxZephrinPropPage::OnInitDialog() {
 
 void CMfxZephrinPropPage::OnDestroy() {
     CLockGuard link(PageLinkLock());
-    m_refreshWindow = nullptr;
-    m_refreshPosted = false;  // what was posted goes with the window
+    m_refresh.SetWindow(nullptr);  // what was posted goes with the window
 }
 
 // Called by the filter with PageLinkLock() held, from the host's input or
@@ -73,19 +69,17 @@ void CMfxZephrinPropPage::OnDestroy() {
 // update is posted, at most one at a time.
 void CMfxZephrinPropPage::Refresh() {
     CLockGuard link(PageLinkLock());
-    if (!m_filter || !m_refreshWindow) return;
-    if (GetWindowThreadProcessId(m_refreshWindow, nullptr) == GetCurrentThreadId()) {
+    const HWND window = m_refresh.Window();
+    if (!m_filter || !window) return;
+    if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId()) {
         RefreshControls();
         return;
     }
-    if (!m_refreshPosted.exchange(true) &&
-        !::PostMessageA(m_refreshWindow, kRefreshMessage, 0, 0)) {
-        m_refreshPosted = false;
-    }
+    m_refresh.Post();
 }
 
 LRESULT CMfxZephrinPropPage::OnRefreshMessage(WPARAM, LPARAM) {
-    m_refreshPosted = false;  // a change from here on posts again
+    m_refresh.Taken();
     RefreshControls();
     return 0;
 }
@@ -115,17 +109,7 @@ void CMfxZephrinPropPage::RefreshControls() {
 
 void CMfxZephrinPropPage::UpdateValueLabel(int column, int value) {
     if (column == 0) {
-        // Note names and octaves continue below 0 (only a loaded stream holds
-        // such a key), so the name index always stays within the twelve.
-        int note = value % 12;
-        int octave = value / 12;
-        if (note < 0) {
-            note += 12;
-            --octave;
-        }
-        CString text;
-        text.Format("%s%d (%d)", kNoteNames[note], octave - 2, value);
-        SetDlgItemText(m_labelIds[0], text);
+        SetDlgItemText(m_labelIds[0], CNoteLabel(value));
     } else if (column == 1) {
         SetDlgItemInt(m_labelIds[1], static_cast<UINT>(value), TRUE);
     }
@@ -171,8 +155,7 @@ void CMfxZephrinPropPage::OnSliderStep(int column, int code, int position, int r
         m_filter->SetParam(row, column, newValue);
         m_filter->m_dirty.store(1, std::memory_order_relaxed);
     }
-    m_pageDirty = 1;
-    if (m_site) m_site->OnStatusChange(PROPPAGESTATUS_DIRTY);
+    SetModifiedFlag();
     UpdateValueLabel(column, newValue);
 }
 
