@@ -1,12 +1,19 @@
 // Zephrin Map's filter object: identity, reference count, the host's
-// transport calls and the editing side.
+// transport calls, the editing side, the page list and the link to the page.
 #include "map/filter/MapFilter.h"
 
 #include "common/ModuleCounts.h"
+#include "map/filter/MapIds.h"
 
 CMfxZephrinMapFilter::CMfxZephrinMapFilter() { InterlockedIncrement(&g_objectCount); }
 
-CMfxZephrinMapFilter::~CMfxZephrinMapFilter() { InterlockedDecrement(&g_objectCount); }
+CMfxZephrinMapFilter::~CMfxZephrinMapFilter() {
+    {
+        CLockGuard link(PageLinkLock());
+        m_page.FilterGone(this);
+    }
+    InterlockedDecrement(&g_objectCount);
+}
 
 STDMETHODIMP CMfxZephrinMapFilter::QueryInterface(REFIID riid, void** ppv) {
     if (!ppv) return E_POINTER;
@@ -15,6 +22,8 @@ STDMETHODIMP CMfxZephrinMapFilter::QueryInterface(REFIID riid, void** ppv) {
         *ppv = static_cast<IMfxEventFilter*>(this);
     } else if (riid == IID_IPersistStream) {
         *ppv = static_cast<IPersistStream*>(this);
+    } else if (riid == IID_ISpecifyPropertyPages) {
+        *ppv = static_cast<ISpecifyPropertyPages*>(this);
     } else {
         return E_NOINTERFACE;
     }
@@ -67,3 +76,11 @@ void CMfxZephrinMapFilter::SetLearning(int mapping) {
     m_learning.store(mapping >= 0 && mapping < kMapMaxMappings ? mapping + 1 : 0,
                      std::memory_order_relaxed);
 }
+
+STDMETHODIMP CMfxZephrinMapFilter::GetPages(CAUUID* pPages) {
+    return OnePageList(pPages, CLSID_ZephrinMapPropPage);
+}
+
+void CMfxZephrinMapFilter::AttachPage(IMapPageLink* page) { m_page.Attach(page, this); }
+
+void CMfxZephrinMapFilter::DetachPage(IMapPageLink* page) { m_page.Detach(page); }

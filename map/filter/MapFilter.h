@@ -1,25 +1,32 @@
 // CMfxZephrinMapFilter: Zephrin Map's filter. One object, one reference
-// count, two interfaces: the host's filter interface and the settings
-// stream. The mappings live in a store whose tables the MIDI paths read
+// count, three interfaces: the host's filter interface, the settings stream
+// and the page list. The mappings live in a store whose tables the MIDI paths read
 // without a lock; each call works with the set as it stood when it began.
 #pragma once
 
+#include "framework/PageLink.h"
 #include "host/MfxHost.h"
 #include "map/core/MapRules.h"
 #include "map/core/MapStore.h"
 
-#include <objidl.h>
+#include <ocidl.h>
 
 #include <atomic>
 #include <cstdint>
 
-class CMfxZephrinMapFilter final : public IMfxEventFilter, public IPersistStream {
+class CMfxZephrinMapFilter;
+// What the filter needs of its page: to be told when it goes.
+using IMapPageLink = IPageLinkTo<CMfxZephrinMapFilter>;
+
+class CMfxZephrinMapFilter final : public IMfxEventFilter,
+                                   public IPersistStream,
+                                   public ISpecifyPropertyPages {
 public:
     CMfxZephrinMapFilter();
     CMfxZephrinMapFilter(const CMfxZephrinMapFilter&) = delete;
     CMfxZephrinMapFilter& operator=(const CMfxZephrinMapFilter&) = delete;
 
-    // IUnknown, shared by both interfaces.
+    // IUnknown, shared by all three interfaces.
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
     STDMETHODIMP_(ULONG) AddRef() override;
     STDMETHODIMP_(ULONG) Release() override;
@@ -40,6 +47,9 @@ public:
     STDMETHODIMP Save(IStream* pStm, BOOL fClearDirty) override;
     STDMETHODIMP GetSizeMax(ULARGE_INTEGER* pcbSize) override;
 
+    // ISpecifyPropertyPages
+    STDMETHODIMP GetPages(CAUUID* pPages) override;
+
     // The editing side. Every change is an edit: it marks the filter dirty
     // and applies from the next MIDI call on.
     MapSettings Settings() { return m_store.Settings(); }
@@ -53,6 +63,15 @@ public:
     void SetLearning(int mapping);
     int Learning() const { return m_learning.load(std::memory_order_relaxed) - 1; }
 
+    // The page side of the link; callers hold PageLinkLock().
+    void AttachPage(IMapPageLink* page);
+    void DetachPage(IMapPageLink* page);
+    // Where a change made behind the page's back (a learned key, a load) is
+    // posted: the page's window, which the page sets and clears under
+    // PageLinkLock() as it comes and goes.
+    CPostedRefresh& PageRefresh() { return m_pageRefresh; }
+    static constexpr UINT kPageRefreshMessage = WM_APP + 1;
+
 private:
     ~CMfxZephrinMapFilter();
 
@@ -63,4 +82,6 @@ private:
     MapPlaybackState m_playback;
     std::atomic<int32_t> m_learning{0};  // the learning mapping + 1, 0 for none
     std::atomic<int32_t> m_dirty{0};     // settings changed since the last load or save
+    CPageLinkEnd<IMapPageLink> m_page;   // guarded by PageLinkLock()
+    CPostedRefresh m_pageRefresh{kPageRefreshMessage};
 };

@@ -23,6 +23,11 @@ STDMETHODIMP CMfxZephrinMapFilter::OnInput(DataQueue* in, DataQueue* out) {
             if (learning != 0) {
                 m_store.Learn(learning - 1, item.data1, item.status & 0x0F);
                 m_dirty.store(1, std::memory_order_relaxed);
+                // The page hears of it through a message posted to its
+                // window: no lock, no waiting for its thread (a MIDI thread
+                // held up by the user interface would stall live input),
+                // and at most one such message on its way.
+                m_pageRefresh.Post();
                 continue;
             }
         }

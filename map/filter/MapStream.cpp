@@ -53,6 +53,7 @@ STDMETHODIMP CMfxZephrinMapFilter::Load(IStream* pStm) {
     }
     m_store.Replace(settings);
     m_dirty.store(0, std::memory_order_relaxed);
+    m_pageRefresh.Post();  // from any thread, never waiting for the page's
     return S_OK;
 }
 

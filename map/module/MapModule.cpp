@@ -1,8 +1,10 @@
-// ZephrinMap.dll's module table: its filter class, and the entries it
-// writes: the class and its place on the host's list of MIDI filters.
+// ZephrinMap.dll's module table: its filter and page classes, and the
+// entries it writes: the two classes and the filter's place on the host's
+// list of MIDI filters.
 #include "host/MfxHost.h"
 #include "map/filter/MapFilter.h"
 #include "map/filter/MapIds.h"
+#include "map/page/MapPropPage.h"
 #include "server/ClassFactories.h"
 #include "server/ModuleTable.h"
 
@@ -12,10 +14,12 @@ namespace {
 
 const CModuleClass kClasses[] = {
     {CLSID_ZephrinMapFilter, &CreateClassObject<CMfxZephrinMapFilter, IMfxEventFilter>},
+    {CLSID_ZephrinMapPropPage, &CreateClassObject<CMfxZephrinMapPropPage, IPropertyPage>},
 };
 
 const CRegistration kRegistrations[] = {
     {RegistryEntry::kComClass, CLSID_ZephrinMapFilter, "Quillfen Zephrin Map"},
+    {RegistryEntry::kComClass, CLSID_ZephrinMapPropPage, "Quillfen MFX Zephrin Map Property Page"},
     {RegistryEntry::kHostList, CLSID_ZephrinMapFilter, nullptr},
 };
 

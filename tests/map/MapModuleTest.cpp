@@ -3,10 +3,12 @@
 // registry by the COM runtime, unloaded when nothing holds it, and the
 // class-object rules against its own exports.
 #include "map/filter/MapIds.h"
+#include "map/page/MapPropPage.h"
 #include "tests/server/ClassObjectCases.h"
 #include "tests/server/ModuleTools.h"
 #include "tests/server/RegistryTools.h"
 #include "tests/support/HostQueues.h"
+#include "tests/support/PropertyFrameWatch.h"
 #include "tests/support/Streams.h"
 #include "zephrin/filter/ZephrinIds.h"
 
@@ -24,19 +26,34 @@ const CServerUnderTest kMapModule = {"MapModule",
                                      [] { return OpenExports(g_map, MapPath()); },
                                      [] { g_map.reset(); },
                                      &CLSID_ZephrinMapFilter,
-                                     nullptr};
+                                     &CLSID_ZephrinMapPropPage};
 
 std::string MapEntries() {
     return DumpTree(HKEY_CLASSES_ROOT, ClassKeyOf(CLSID_ZephrinMapFilter)) +
+           DumpTree(HKEY_CLASSES_ROOT, ClassKeyOf(CLSID_ZephrinMapPropPage)) +
            DumpTree(HKEY_LOCAL_MACHINE, HostKeyOf(CLSID_ZephrinMapFilter));
 }
 
 void RemoveMapEntries() {
     RemoveTree(HKEY_CLASSES_ROOT, ClassKeyOf(CLSID_ZephrinMapFilter));
+    RemoveTree(HKEY_CLASSES_ROOT, ClassKeyOf(CLSID_ZephrinMapPropPage));
     RemoveTree(HKEY_LOCAL_MACHINE, HostKeyOf(CLSID_ZephrinMapFilter));
 }
 
 bool MapLoaded() { return GetModuleHandleA("ZephrinMap.dll") != nullptr; }
+
+bool IsFirstLearnButton(HWND control) {
+    char name[16] = {};
+    GetClassNameA(control, name, sizeof name);
+    return GetDlgCtrlID(control) == CMfxZephrinMapPropPage::ControlId(0, MapField::kLearn) &&
+           lstrcmpiA(name, "Button") == 0;
+}
+
+std::wstring WideText(HWND window) {
+    wchar_t text[64] = {};
+    GetWindowTextW(window, text, 64);
+    return text;
+}
 
 // Each test starts and ends with neither module registered.
 class MapModule : public ::testing::Test {
@@ -65,8 +82,11 @@ TEST_F(MapModule, RegistersBesideZephrinAndUnregistersWithoutTouchingIt) {
 
     ASSERT_EQ(RegisterModuleFile(MapPath(), false), 0);
     const std::string classKey = ClassKeyOf(CLSID_ZephrinMapFilter);
+    const std::string pageKey = ClassKeyOf(CLSID_ZephrinMapPropPage);
     EXPECT_EQ(MapEntries(), KeyListing(classKey, "Quillfen Zephrin Map") +
                                 KeyListing(classKey + "\\InprocServer32", MapPath().c_str()) +
+                                KeyListing(pageKey, "Quillfen MFX Zephrin Map Property Page") +
+                                KeyListing(pageKey + "\\InprocServer32", MapPath().c_str()) +
                                 KeyListing(HostKeyOf(CLSID_ZephrinMapFilter)));
     EXPECT_EQ(DumpEntries(), zephrin);
 
@@ -83,9 +103,14 @@ TEST_F(MapModule, TheRuntimeMakesTheFilterAndUnloadsTheModuleWhenItIsGone) {
                                IID_IMfxEventFilter, filter.put_void()),
               S_OK);
     EXPECT_TRUE(MapLoaded());
-    CComPtr<IUnknown> pages;
-    EXPECT_EQ(filter->QueryInterface(IID_ISpecifyPropertyPages, pages.put_void()), E_NOINTERFACE)
-        << "no page to name yet: the host shows no editor";
+    CComPtr<ISpecifyPropertyPages> pageList;
+    ASSERT_EQ(filter->QueryInterface(IID_ISpecifyPropertyPages, pageList.put_void()), S_OK);
+    CAUUID pages = {};
+    ASSERT_EQ(pageList->GetPages(&pages), S_OK);
+    ASSERT_EQ(pages.cElems, 1u);
+    EXPECT_TRUE(IsEqualCLSID(pages.pElems[0], CLSID_ZephrinMapPropPage));
+    CoTaskMemFree(pages.pElems);
+    pageList.Reset();
 
     CTestDataQueue in({Live(0x92, 96, 100), Live(0x92, 95, 100)}), out;
     EXPECT_EQ(filter->OnInput(&in, &out), S_OK);
@@ -106,5 +131,62 @@ TEST_F(MapModule, TheRuntimeMakesTheFilterAndUnloadsTheModuleWhenItIsGone) {
     filter.Reset();
     CoFreeUnusedLibraries();
     EXPECT_FALSE(MapLoaded());
+    EXPECT_EQ(RegisterModuleFile(MapPath(), true), 0);
+}
+
+// Wine's own property frame finds the page through the filter's list and
+// makes it through the registry; a watcher thread uses it as a person would.
+TEST_F(MapModule, ThePropertyFrameEditsTheFilterAndFitsA1366By768Screen) {
+    ASSERT_EQ(RegisterModuleFile(MapPath(), false), 0);
+    CComPtr<IUnknown> filter;
+    ASSERT_EQ(CoCreateInstance(CLSID_ZephrinMapFilter, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                               filter.put_void()),
+              S_OK);
+    std::string lowBefore, pedalLow;
+    std::wstring learnAfter;
+    RECT frameRect = {};
+    const auto id = [](int row, MapField field) { return CMfxZephrinMapPropPage::ControlId(row, field); };
+    const CFrameRun run = RunPropertyFrame(filter.get(), IsFirstLearnButton, [&](HWND frame, HWND page) {
+        GetWindowRect(frame, &frameRect);
+        lowBefore = WindowText(GetDlgItem(page, id(0, MapField::kLowKey)));
+        SendMessageA(GetDlgItem(page, id(0, MapField::kLearn)), BM_CLICK, 0, 0);
+        learnAfter = WideText(GetDlgItem(page, id(0, MapField::kLearn)));
+        SendMessageA(GetDlgItem(page, IDC_START_FROM), WM_KEYDOWN, VK_DOWN, 0);  // three pedals
+        pedalLow = WindowText(GetDlgItem(page, id(1, MapField::kLowKey)));
+    });
+    ASSERT_TRUE(run.watcherEnded);
+    EXPECT_EQ(run.shown, S_OK);
+    ASSERT_TRUE(run.found) << "no frame with the page came up";
+    EXPECT_TRUE(run.closedByOk) << "OK did not close the frame";
+    EXPECT_EQ(run.tabTitle, "Quillfen Zephrin Map");
+    EXPECT_EQ(lowBefore, "C6 (96)");
+    EXPECT_EQ(learnAfter, L"Learning\u2026");
+    EXPECT_EQ(pedalLow, "D6 (98)");
+    EXPECT_LE(frameRect.right - frameRect.left, 1366);
+    EXPECT_LE(frameRect.bottom - frameRect.top, 768 - 40) << "room for a taskbar";
+
+    // The frame applies nothing: the filter holds the edits already, and
+    // learn mode stayed on.
+    CComPtr<IPersistStream> persist;
+    ASSERT_EQ(filter->QueryInterface(IID_IPersistStream, persist.put_void()), S_OK);
+    EXPECT_EQ(persist->IsDirty(), S_OK);
+    CComPtr<IMfxEventFilter> mfx;
+    ASSERT_EQ(filter->QueryInterface(IID_IMfxEventFilter, mfx.put_void()), S_OK);
+    CTestDataQueue in({Live(0x90, 60, 100)}), out;
+    EXPECT_EQ(mfx->OnInput(&in, &out), S_OK);
+    EXPECT_TRUE(out.records.empty()) << "a learned note-on is not passed on";
+    auto stream = StreamWith({});
+    ASSERT_EQ(persist->Save(stream.get(), TRUE), S_OK);
+    MapSettings saved;
+    const std::vector<uint8_t> bytes = Contents(stream.get());
+    ASSERT_TRUE(DecodeMapSettings(bytes.data(), bytes.size(), saved).ok());
+    MapSettings expected = MapSetup(1, true);
+    expected.mappings[0].lowKey = expected.mappings[0].highKey = 60;
+    EXPECT_EQ(saved, expected);
+    persist.Reset();
+    mfx.Reset();
+    filter.Reset();
+    CoFreeUnusedLibraries();
+    EXPECT_FALSE(MapLoaded()) << "nothing of the frame holds the module";
     EXPECT_EQ(RegisterModuleFile(MapPath(), true), 0);
 }
