@@ -7,7 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
+#include <set>
 #include <sstream>
+#include <tuple>
 
 namespace {
 
@@ -89,6 +92,15 @@ ToolRun RunTool(const std::string& arguments, const std::string& input = "") {
     return run;
 }
 
+midifile::MidiSong ReadSong(const std::string& path) {
+    const std::string text = ReadText(path);
+    midifile::MidiSong song;
+    midifile::ParseError error;
+    EXPECT_TRUE(midifile::ReadMidiFile(std::vector<uint8_t>(text.begin(), text.end()), song, error))
+        << path << ": " << error.message;
+    return song;
+}
+
 size_t Lines(const std::string& text) { return static_cast<size_t>(std::count(text.begin(), text.end(), '\n')); }
 
 const Bytes kSong = Cat({Header(0, 1, 96), Track({0x00, 0x90, 96, 100, 0x60, 0x80, 96, 0,
@@ -99,7 +111,8 @@ const Bytes kSong = Cat({Header(0, 1, 96), Track({0x00, 0x90, 96, 100, 0x60, 0x8
 TEST(HostTool, HelpAndCommandLineMistakes) {
     ToolRun help = RunTool("--help");
     EXPECT_EQ(help.exitCode, 0u);
-    for (const char* words : {"play IN.mid", "live [FILE]", "settings", "--dll", "--learn", "--window"})
+    for (const char* words : {"play IN.mid", "live [FILE]", "settings", "--dll", "--learn", "--window",
+                              "--map \"SPEC\"", "--settings-file FILE", "--save FILE"})
         EXPECT_NE(help.out.find(words), std::string::npos) << words;
 
     const struct {
@@ -115,6 +128,11 @@ TEST(HostTool, HelpAndCommandLineMistakes) {
         {"--clsid nonsense settings", "--clsid needs a class identifier"},
         {"--learn play a.mid", "--learn is for live input"},
         {"--frobnicate settings", "unknown option --frobnicate"},
+        {"--map \"keys=60\" settings", "--map \"keys=60\": cc= is missing"},
+        {"--map \"keys=60 cc=1 ch=17\" settings", "--map \"keys=60 cc=1 ch=17\": ch=17: must be a channel"},
+        {"--map \"keys=60 cc=1\" --key 60 settings", "give one or the other"},
+        {"--clsid {B82780CD-E069-4512-8A9A-C88661E75605} --cc 1 settings", "Zephrin Map takes --map"},
+        {"--save saved.bin play a.mid", "--save is for the settings command"},
     };
     for (const auto& m : mistakes) {
         SCOPED_TRACE(m.arguments);
@@ -122,6 +140,12 @@ TEST(HostTool, HelpAndCommandLineMistakes) {
         EXPECT_EQ(run.exitCode, 2u);
         EXPECT_NE(run.err.find(m.words), std::string::npos) << run.err;
     }
+    std::string nine;
+    for (int i = 0; i < 9; ++i) nine += " --map \"keys=" + std::to_string(60 + i) + " cc=1\"";
+    const ToolRun ninth = RunTool(nine + " settings");
+    EXPECT_EQ(ninth.exitCode, 2u);
+    EXPECT_NE(ninth.err.find("--map \"keys=68 cc=1\": Zephrin Map has 8 mappings, this is a ninth"),
+              std::string::npos) << ninth.err;
 }
 
 TEST(HostTool, BadSongsFailOnOneLineAndLeaveNoOutput) {
@@ -237,14 +261,7 @@ TEST(HostToolWithPlugIn, TheExampleSongGetsItsPedal) {
     ASSERT_EQ(run.exitCode, 0u) << run.err;
     EXPECT_NE(run.out.find("10 notes of key 96 (C6) became 28 controller events on controller 64"),
               std::string::npos) << run.out;
-    std::vector<uint8_t> bytes;
-    {
-        std::ifstream in("example-out.mid", std::ios::binary);
-        bytes.assign(std::istreambuf_iterator<char>(in), {});
-    }
-    midifile::MidiSong out;
-    midifile::ParseError error;
-    ASSERT_TRUE(midifile::ReadMidiFile(bytes, out, error)) << error.message;
+    const midifile::MidiSong out = ReadSong("example-out.mid");
     size_t pedalNotes = 0, down = 0, up = 0;
     for (const auto& track : out.tracks)
         for (const auto& e : track.events) {
@@ -254,5 +271,122 @@ TEST(HostToolWithPlugIn, TheExampleSongGetsItsPedal) {
     EXPECT_EQ(pedalNotes, 0u);
     EXPECT_EQ(down, 10u);
     EXPECT_EQ(up, 18u);  // each of the ten, and eight sent again by the look-ahead fix
+}
+#endif
+
+#if defined(ZEPHRIN_MAP_DLL) && defined(ZEPHRIN_PLUGIN_DLL)
+namespace {
+const std::string kMap = "--dll \"" + WindowsPath(ZEPHRIN_MAP_DLL) + "\"";
+}
+
+TEST(HostToolWithMap, ThreePedalsComeFromTheirKeys) {
+    const ToolRun run =
+        RunTool(kMap + " --map \"keys=96 cc=64\" --map \"keys=98 cc=66\" --map \"keys=100 cc=67\"" +
+                " play \"" + WindowsPath(ZEPHRIN_THREE_PEDALS_SONG) + "\" three-pedals-out.mid");
+    ASSERT_EQ(run.exitCode, 0u) << run.err;
+    for (const char* words :
+         {"mapping 1, key 96 (C6) to controller 64 (sustain pedal), held: took 8 notes, made 24 "
+          "controller events (8 sent again by the look-ahead fix)\n",
+          "mapping 2, key 98 (D6) to controller 66 (sostenuto pedal), held: took 2 notes, made 6 "
+          "controller events (2 sent again by the look-ahead fix)\n",
+          "mapping 3, key 100 (E6) to controller 67 (soft pedal), held: took 1 note, made 3 "
+          "controller events (1 sent again by the look-ahead fix)\n"})
+        EXPECT_NE(run.out.find(words), std::string::npos) << words << "\n" << run.out;
+    EXPECT_EQ(run.out.find("no mapping accounts for"), std::string::npos) << run.out;
+
+    // Worked out from the song itself: each pedal key's note becomes its
+    // controller at 127 where it starts and at 0 a tick before it ends, and
+    // the 0 comes a second time when that tick lies in a later beat's window.
+    using Event = std::tuple<size_t, uint32_t, uint8_t, uint8_t, uint8_t>;  // track, tick, status, d1, d2
+    const std::map<uint8_t, uint8_t> pedals = {{96, 64}, {98, 66}, {100, 67}};
+    const midifile::MidiSong in = ReadSong(ZEPHRIN_THREE_PEDALS_SONG);
+    std::multiset<Event> expected, got;
+    for (size_t t = 0; t < in.tracks.size(); ++t) {
+        std::map<uint8_t, uint32_t> down;
+        for (const auto& e : in.tracks[t].events) {
+            const auto pedal = pedals.find(e.data1);
+            if (pedal == pedals.end() || (e.Kind() != 0x8 && e.Kind() != 0x9)) continue;
+            const uint8_t status = static_cast<uint8_t>(0xB0 | e.Channel());
+            if (e.Kind() == 0x9 && e.data2) {
+                down[e.data1] = e.tick;
+                continue;
+            }
+            const uint32_t up = e.tick - 1;
+            expected.insert({t, down[e.data1], status, pedal->second, 127});
+            expected.insert({t, up, status, pedal->second, 0});
+            if (up / 480 > down[e.data1] / 480) expected.insert({t, up, status, pedal->second, 0});
+        }
+    }
+    ASSERT_EQ(expected.size(), 33u);
+    const midifile::MidiSong out = ReadSong("three-pedals-out.mid");
+    for (size_t t = 0; t < out.tracks.size(); ++t)
+        for (const auto& e : out.tracks[t].events) {
+            EXPECT_FALSE(e.Kind() == 0x9 && pedals.count(e.data1)) << "a pedal key's note at " << e.tick;
+            if (e.Kind() == 0xB && e.data1 != 7) got.insert({t, e.tick, e.status, e.data1, e.data2});
+        }
+    EXPECT_TRUE(got == expected);
+
+    // Out of the box, found in the DLL without --clsid, Map does what Zephrin does.
+    const std::string song = " play \"" + WindowsPath(ZEPHRIN_EXAMPLE_SONG) + "\" ";
+    ASSERT_EQ(RunTool(kMap + song + "map-default.mid").exitCode, 0u);
+    ASSERT_EQ(RunTool(kPlugIn + song + "zephrin.mid").exitCode, 0u);
+    EXPECT_EQ(ReadText("map-default.mid"), ReadText("zephrin.mid"));
+}
+
+TEST(HostToolWithMap, SettingsFromTheCommandLineAndFromFiles) {
+    DeleteFileA("pedals.zmap");
+    const ToolRun saved = RunTool(kMap + " --fix off --map \"keys=36-51 cc=1 ch=10 out=2 mode=latch "
+                                         "on=100 off=20 velocity through\" --map \"cc=64 keys=96\" "
+                                         "settings --save pedals.zmap");
+    EXPECT_EQ(saved.exitCode, 0u) << saved.err;
+    const std::string printed =
+        "5A 4D 61 70 01 00 00 02 0F 0A 24 33 01 02 64 14 01 00 60 60 40 00 7F 00\n"
+        "look-ahead fix off, 2 mappings in the stream\n"
+        "mapping 1: on, keys 36-51 (C1-D#2), channel 10 -> controller 1 (modulation), latch, "
+        "on 100 scaled by velocity, off 20, out on channel 2, the note passes too\n"
+        "mapping 2: on, key 96 (C6), any channel -> controller 64 (sustain pedal), held, on 127, "
+        "off 0, out on the note's channel\n"
+        "mapping 3: off (not in the stream)\nmapping 4: off (not in the stream)\n"
+        "mapping 5: off (not in the stream)\nmapping 6: off (not in the stream)\n"
+        "mapping 7: off (not in the stream)\nmapping 8: off (not in the stream)\n";
+    EXPECT_EQ(saved.out, printed + "saved to pedals.zmap\n");
+    const std::string file = ReadText("pedals.zmap");
+    EXPECT_EQ(file, std::string("ZMap\x01\x00\x00\x02\x0F\x0A\x24\x33\x01\x02\x64\x14"
+                                "\x01\x00\x60\x60\x40\x00\x7F\x00", 24));
+    const ToolRun loaded = RunTool(kMap + " --settings-file pedals.zmap settings");
+    EXPECT_EQ(loaded.exitCode, 0u) << loaded.err;
+    EXPECT_EQ(loaded.out, printed);
+
+    // A file the filter refuses: it says so in a message box, which is
+    // closed, and the run stops on one line with the byte at fault.
+    WriteBytes("short.zmap", Bytes(file.begin(), file.begin() + 20));
+    const ToolRun damaged = RunTool(kMap + " --settings-file short.zmap play nothing.mid");
+    EXPECT_EQ(damaged.exitCode, 1u);
+    EXPECT_TRUE(damaged.out.empty()) << damaged.out;
+    EXPECT_EQ(Lines(damaged.err), 1u) << damaged.err;
+    EXPECT_NE(damaged.err.find("short.zmap: the filter did not take the settings it was given (byte 20: "
+                               "the settings end in a mapping); the filter said \"Load for Quillfen "
+                               "Zephrin Map settings failed.\""), std::string::npos) << damaged.err;
+
+    // Any filter's stream goes to and from files; each filter's own options
+    // are refused for the other once it is loaded.
+    ASSERT_EQ(RunTool(kPlugIn + " --key 60 settings --save zephrin.bin").exitCode, 0u);
+    const ToolRun zephrin = RunTool(kPlugIn + " --settings-file zephrin.bin --cc 66 settings");
+    EXPECT_NE(zephrin.out.find("key 60 (C3), controller 66"), std::string::npos) << zephrin.out;
+    const struct {
+        std::string arguments;
+        const char* words;
+    } others[] = {
+        {kPlugIn + " --settings-file pedals.zmap settings", "pedals.zmap: the filter did not take"},
+        {kMap + " --settings-file zephrin.bin settings", "zephrin.bin: the filter did not take"},
+        {kMap + " --key 60 settings", "--key and --cc are for Zephrin"},
+        {kPlugIn + " --map \"keys=60 cc=1\" settings", "--map is for Zephrin Map"},
+    };
+    for (const auto& o : others) {
+        SCOPED_TRACE(o.arguments);
+        const ToolRun run = RunTool(o.arguments);
+        EXPECT_EQ(run.exitCode, 1u);
+        EXPECT_NE(run.err.find(o.words), std::string::npos) << run.err;
+    }
 }
 #endif

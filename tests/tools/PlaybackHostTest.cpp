@@ -5,6 +5,7 @@
 #include "tests/tools/MidiTestData.h"
 #include "tools/host/FilterLoader.h"
 #include "tools/host/FilterSettings.h"
+#include "tools/host/MapSummary.h"
 #include "tools/host/Playback.h"
 #include "tools/host/Summary.h"
 
@@ -216,4 +217,65 @@ TEST(HostPlayback, PositionsFollowTheTimeSignatures) {
     SongRecords smpte = song;
     smpte.division = 0xE728;  // 25 frames of 40 ticks
     EXPECT_EQ(SongPosition(smpte, 1000), "tick 1000");
+}
+
+TEST(HostPlayback, MapSummaryCountsWhatCameOutNotWhatTheSettingsPromise) {
+    MapSettings settings;
+    settings.count = 3;
+    MapMapping& pedal = settings.mappings[0];  // key 96 -> 64 held, as new
+    pedal.on = true;
+    MapMapping& soft = settings.mappings[1];
+    soft = pedal;
+    soft.lowKey = 98;
+    soft.highKey = 99;
+    soft.controller = 67;
+    soft.mode = MapMode::kLatch;
+    soft.through = true;
+    settings.mappings[2] = soft;  // off, and would take key 60 if it were on
+    settings.mappings[2].on = false;
+    settings.mappings[2].lowKey = settings.mappings[2].highKey = 60;
+    const SongRecords song = SongToRecords(Song({{
+        Channel(0, 0x91, 96, 100), Channel(600, 0x81, 96, 0),  // ends in the second window
+        Channel(100, 0x90, 98, 90), Channel(200, 0x80, 98, 0), Channel(300, 0x90, 60, 80),
+        Channel(400, 0x80, 60, 0),
+    }}));
+    ASSERT_EQ(song.records.size(), 3u);
+    auto controller = [](EventRecord r, int32_t time, uint8_t number, uint8_t value) {
+        r.type = kEventController;
+        r.time = time;
+        r.number = number;
+        r.value = value;
+        return r;
+    };
+    const EventRecord& key96 = song.records[0];
+    const EventRecord& key98 = song.records[1];
+    const EventRecord& key60 = song.records[2];
+
+    // What Zephrin Map makes of it: the look-ahead fix sends the pedal's
+    // release again in the window that holds it.
+    PlaybackOutput right;
+    right.records = {controller(key96, 0, 64, 127), controller(key96, 599, 64, 0), key98,
+                     controller(key98, 100, 67, 127), key60, controller(key96, 599, 64, 0)};
+    right.windows = {0, 0, 0, 0, 0, 1};
+    EXPECT_EQ(SummarizeMapPlayback(song, right, settings),
+              "  Zephrin Map, mapping by mapping:\n"
+              "    mapping 1, key 96 (C6) to controller 64 (sustain pedal), held: took 1 note, made 3 "
+              "controller events (1 sent again by the look-ahead fix)\n"
+              "    mapping 2, keys 98-99 (D6-D#6) to controller 67 (soft pedal), latch: took 1 note, made "
+              "1 controller event\n");
+
+    // A filter that lets key 96 pass, puts the pedal a tick late and on
+    // another channel's bytes, and drops key 98 is not credited with any of it.
+    EventRecord otherChannel = controller(key98, 100, 67, 127);
+    otherChannel.host12 = 5;
+    PlaybackOutput wrong;
+    wrong.records = {key96, controller(key96, 1, 64, 127), otherChannel, key60};
+    wrong.windows = {0, 0, 0, 0};
+    EXPECT_EQ(SummarizeMapPlayback(song, wrong, settings),
+              "  Zephrin Map, mapping by mapping:\n"
+              "    mapping 1, key 96 (C6) to controller 64 (sustain pedal), held: took 0 notes, made 0 "
+              "controller events\n"
+              "    mapping 2, keys 98-99 (D6-D#6) to controller 67 (soft pedal), latch: took 1 note, made "
+              "0 controller events\n"
+              "    2 new controller events that no mapping accounts for\n");
 }

@@ -40,6 +40,11 @@ HRESULT CLoadedFilter::CreateSibling(REFCLSID clsid, REFIID riid, void** ppv) co
 
 HRESULT CLoadedFilter::FromDll(const std::string& path, REFCLSID clsid, CLoadedFilter& filter,
                                std::string& error) {
+    return FromDll(path, std::vector<CLSID>{clsid}, filter, error);
+}
+
+HRESULT CLoadedFilter::FromDll(const std::string& path, const std::vector<CLSID>& classes,
+                               CLoadedFilter& filter, std::string& error) {
     CUniqueModule module(LoadLibraryA(path.c_str()));
     if (!module) {
         const HRESULT hr = HRESULT_FROM_WIN32(GetLastError());
@@ -47,7 +52,9 @@ HRESULT CLoadedFilter::FromDll(const std::string& path, REFCLSID clsid, CLoadedF
         return hr;
     }
     CComPtr<IMfxEventFilter> object;
-    const HRESULT hr = CreateFromModule(module.get(), clsid, IID_IMfxEventFilter, object.put_void());
+    HRESULT hr = CLASS_E_CLASSNOTAVAILABLE;
+    for (size_t i = 0; i < classes.size() && hr == CLASS_E_CLASSNOTAVAILABLE; ++i)
+        hr = CreateFromModule(module.get(), classes[i], IID_IMfxEventFilter, object.put_void());
     if (FAILED(hr) || !object) {
         error = path + ": no filter from its DllGetClassObject: " + DescribeHresult(hr);
         return FAILED(hr) ? hr : E_UNEXPECTED;

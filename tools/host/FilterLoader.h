@@ -7,6 +7,7 @@
 #include "host/MfxHost.h"
 
 #include <string>
+#include <vector>
 
 using CUniqueModule = CUniqueHandle<HMODULE, FreeLibrary>;
 
@@ -32,6 +33,10 @@ public:
     // Loads path and asks its DllGetClassObject for clsid.
     static HRESULT FromDll(const std::string& path, REFCLSID clsid, CLoadedFilter& filter,
                            std::string& error);
+    // The same for each class in turn, until the DLL has one: the first
+    // class it offers is the filter made.
+    static HRESULT FromDll(const std::string& path, const std::vector<CLSID>& classes,
+                           CLoadedFilter& filter, std::string& error);
     // CoCreateInstance of an in-process server registered for clsid.
     static HRESULT FromClsid(REFCLSID clsid, CLoadedFilter& filter, std::string& error);
 

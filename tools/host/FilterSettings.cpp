@@ -4,6 +4,7 @@
 #include "common/ComPtr.h"
 #include "tools/host/FilterLoader.h"
 
+#include <cstring>
 
 std::vector<uint8_t> ZephrinSettings::ToBytes() const {
     std::vector<uint8_t> bytes;
@@ -26,6 +27,56 @@ bool ZephrinSettings::FromBytes(const std::vector<uint8_t>& bytes, ZephrinSettin
 }
 
 namespace {
+
+// Closes the message boxes shown on this thread while it lives by pressing
+// each box's default button, and keeps what the first one said: a host on
+// the command line has nobody to press it, and the box would wait forever.
+class CMessageBoxCloser {
+public:
+    CMessageBoxCloser()
+        : m_previous(t_current),
+          m_hook(SetWindowsHookExA(WH_CBT, CbtProc, nullptr, GetCurrentThreadId())) {
+        t_current = this;
+    }
+    ~CMessageBoxCloser() {
+        if (m_hook) UnhookWindowsHookEx(m_hook);
+        t_current = m_previous;
+    }
+    CMessageBoxCloser(const CMessageBoxCloser&) = delete;
+    CMessageBoxCloser& operator=(const CMessageBoxCloser&) = delete;
+
+    const std::string& Said() const { return m_said; }
+
+private:
+    static constexpr int kTextControl = 0xFFFF;  // a message box's text
+
+    static LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam) {
+        CMessageBoxCloser* self = t_current;
+        const HWND box = reinterpret_cast<HWND>(wParam);
+        char className[16] = {};
+        // A box activated again (another window came and went) is pressed once.
+        if (self && code == HCBT_ACTIVATE && box != self->m_pressed &&
+            GetClassNameA(box, className, sizeof className) && !strcmp(className, "#32770")) {
+            self->m_pressed = box;
+            char text[512] = {};
+            GetDlgItemTextA(box, kTextControl, text, sizeof text);
+            if (self->m_said.empty()) self->m_said = text[0] ? text : "(a message box with no text)";
+            const LRESULT defId = SendMessageA(box, DM_GETDEFID, 0, 0);
+            const int button = HIWORD(defId) == DC_HASDEFID ? LOWORD(defId) : IDOK;
+            PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+
+    CMessageBoxCloser* m_previous;
+    HHOOK m_hook;
+    HWND m_pressed = nullptr;
+    std::string m_said;
+    static thread_local CMessageBoxCloser* t_current;
+};
+
+thread_local CMessageBoxCloser* CMessageBoxCloser::t_current = nullptr;
 
 HRESULT QueryPersist(IUnknown* filter, CComPtr<IPersistStream>& persist, std::string& error) {
     const HRESULT hr = filter->QueryInterface(IID_IPersistStream, persist.put_void());
@@ -85,19 +136,27 @@ HRESULT LoadFilterSettings(IUnknown* filter, const std::vector<uint8_t>& bytes,
         error = "cannot make a memory stream of the settings: " + DescribeHresult(hr);
         return FAILED(hr) ? hr : E_FAIL;
     }
+    CMessageBoxCloser boxes;
     hr = persist->Load(stream.get());
     if (FAILED(hr)) {
         error = "the filter refused the settings: " + DescribeHresult(hr);
         return hr;
     }
-    return S_OK;
+    if (boxes.Said().empty()) return S_OK;
+    error = "the filter said \"" + boxes.Said() + "\"";
+    return S_FALSE;
 }
 
-std::string NoteName(int32_t note) {
-    static const char* const kNoteNames[12] = {"C",  "C#", "D",  "D#", "E",  "F",
-                                               "F#", "G",  "G#", "A",  "A#", "B"};
-    if (note < 0) return std::to_string(note);
-    return std::string(kNoteNames[note % 12]) + std::to_string(note / 12 - 2);
+std::vector<uint8_t> MapSettingsBytes(const MapSettings& settings) {
+    uint8_t bytes[kMapMaxStreamBytes];
+    return std::vector<uint8_t>(bytes, bytes + EncodeMapSettings(settings, bytes));
+}
+
+SettingsFormat IdentifySettings(const std::vector<uint8_t>& bytes, ZephrinSettings& zephrin,
+                                MapSettings& map) {
+    if (DecodeMapSettings(bytes.data(), bytes.size(), map).ok()) return SettingsFormat::kMap;
+    if (ZephrinSettings::FromBytes(bytes, zephrin)) return SettingsFormat::kZephrin;
+    return SettingsFormat::kUnknown;
 }
 
 std::string DescribeSettings(const ZephrinSettings& settings) {

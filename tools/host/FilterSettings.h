@@ -2,6 +2,9 @@
 // IPersistStream saves, loaded back the same way.
 #pragma once
 
+#include "map/core/MapSettings.h"
+#include "tools/host/HostText.h"
+
 #include <objbase.h>
 
 #include <cstdint>
@@ -24,12 +27,21 @@ struct ZephrinSettings {
 // dirty flag, as a host that only looks).
 HRESULT SaveFilterSettings(IUnknown* filter, std::vector<uint8_t>& bytes, std::string& error);
 
-// Hands the bytes to IPersistStream::Load on a fresh memory stream.
+// Hands the bytes to IPersistStream::Load on a fresh memory stream. A filter
+// tells the user, not the host, when it cannot take a stream: a message box
+// it shows meanwhile is closed as a user would close it, and then the result
+// is S_FALSE with the box's text in error.
 HRESULT LoadFilterSettings(IUnknown* filter, const std::vector<uint8_t>& bytes,
                            std::string& error);
 
-// "C6" for 96: the note names the editor shows, middle C (60) as C3.
-std::string NoteName(int32_t note);
+std::vector<uint8_t> MapSettingsBytes(const MapSettings& settings);
+
+// Whose settings a filter saves: Zephrin Map's when the bytes are its stream
+// (checked first: one mapping makes 16 bytes too), Zephrin's when they are
+// 16 bytes. The matching one of zephrin and map is filled.
+enum class SettingsFormat { kZephrin, kMap, kUnknown };
+SettingsFormat IdentifySettings(const std::vector<uint8_t>& bytes, ZephrinSettings& zephrin,
+                                MapSettings& map);
 
 // "key 96 (C6), controller 64, look-ahead fix on, reserved 128"
 std::string DescribeSettings(const ZephrinSettings& settings);

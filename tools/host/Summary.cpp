@@ -2,36 +2,12 @@
 // out, so that it tells the truth about any filter.
 #include "tools/host/Summary.h"
 
-#include "tools/host/FilterSettings.h"
+#include "tools/host/HostText.h"
 
 #include <algorithm>
-#include <cstring>
 #include <map>
 
 namespace {
-
-const char* ControllerName(int number) {
-    switch (number) {
-    case 1: return "modulation";
-    case 7: return "volume";
-    case 10: return "pan";
-    case 11: return "expression";
-    case 64: return "sustain pedal";
-    case 66: return "sostenuto pedal";
-    case 67: return "soft pedal";
-    default: return nullptr;
-    }
-}
-
-std::string Controller(int number) {
-    std::string text = "controller " + std::to_string(number);
-    if (const char* name = ControllerName(number)) text += std::string(" (") + name + ")";
-    return text;
-}
-
-std::string Plural(size_t count, const char* one, const char* many) {
-    return std::to_string(count) + " " + (count == 1 ? one : many);
-}
 
 struct Tally {
     std::map<int, size_t> notesByKey;
@@ -52,13 +28,6 @@ struct Tally {
         if (it != controllerValues.end())
             for (const auto& [value, count] : it->second) total += count;
         return total;
-    }
-};
-
-struct RecordKey {
-    EventRecord r;
-    bool operator<(const RecordKey& other) const {
-        return std::memcmp(&r, &other.r, sizeof r) < 0;
     }
 };
 
@@ -102,14 +71,20 @@ std::string SongPosition(const SongRecords& song, int32_t tick) {
     return "tick " + std::to_string(tick);
 }
 
+std::vector<int32_t> FirstWindows(const PlaybackOutput& output) {
+    std::vector<int32_t> first(output.records.size());
+    std::map<EventRecord, int32_t, RecordBytesLess> seen;
+    for (size_t i = 0; i < output.records.size(); ++i)
+        first[i] = seen.emplace(output.records[i], output.windows[i]).first->second;
+    return first;
+}
+
 std::vector<ResentRecord> FindResentRecords(const PlaybackOutput& output) {
     std::vector<ResentRecord> resent;
-    std::map<RecordKey, int32_t> firstWindow;
-    for (size_t i = 0; i < output.records.size(); ++i) {
-        const auto [it, added] = firstWindow.emplace(RecordKey{output.records[i]}, output.windows[i]);
-        if (!added && it->second < output.windows[i])
-            resent.push_back({output.records[i], it->second, output.windows[i]});
-    }
+    const std::vector<int32_t> first = FirstWindows(output);
+    for (size_t i = 0; i < output.records.size(); ++i)
+        if (first[i] < output.windows[i])
+            resent.push_back({output.records[i], first[i], output.windows[i]});
     return resent;
 }
 
@@ -156,7 +131,7 @@ std::string SummarizePlayback(const SongRecords& input, const PlaybackOutput& ou
             split += (split.empty() ? "" : ", ") + std::to_string(count - had) + " at value " +
                      std::to_string(value);
         }
-        controllerNames.push_back(Controller(number));
+        controllerNames.push_back(ControllerText(number));
         controllerLines.push_back(controllerNames.back() + ": " +
                                   Plural(after - before, "new event", "new events") + " (" +
                                   split + ")");
@@ -182,7 +157,7 @@ std::string SummarizePlayback(const SongRecords& input, const PlaybackOutput& ou
         text += "  sent a second time, by a later window (the look-ahead fix):\n";
         for (const ResentRecord& r : resent) {
             std::string what = r.record.type == kEventController
-                                   ? Controller(r.record.number) + " value " +
+                                   ? ControllerText(r.record.number) + " value " +
                                          std::to_string(r.record.value)
                                    : "an event of type " + std::to_string(r.record.type);
             text += "    " + what + " at " + SongPosition(input, r.record.time) + " (tick " +

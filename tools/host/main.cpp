@@ -5,17 +5,19 @@
 #include "tools/host/FilterLoader.h"
 #include "tools/host/FilterSettings.h"
 #include "tools/host/Live.h"
+#include "tools/host/MapSummary.h"
+#include "tools/host/MapWords.h"
 #include "tools/host/PageSession.h"
 #include "tools/host/Playback.h"
 #include "tools/host/Summary.h"
 
+#include "map/filter/MapIds.h"
 #include "zephrin/filter/ZephrinIds.h"
 
 #include <fcntl.h>
 #include <io.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <optional>
@@ -34,19 +36,52 @@ constexpr char kHelp[] = R"(zephrin-host: runs an MFX MIDI filter as a sequencer
       Reads short MIDI messages, hex bytes one message a line ("90 60 7F"),
       from FILE or standard input, passes them through the filter and prints
       what comes out in the same form. '#' starts a comment.
-  zephrin-host [options] settings
-      Prints the settings the filter saves, as bytes and in words.
+  zephrin-host [options] settings [--save FILE]
+      Prints the settings the filter saves, as bytes and in words (Zephrin's
+      and Zephrin Map's); --save also writes those bytes to FILE.
 
 Options:
   --dll PATH      the filter's DLL, loaded through its own DllGetClassObject,
-                  no registration needed (default: Zephrin.dll beside this program)
+                  no registration needed (default: Zephrin.dll beside this
+                  program). Without --clsid the tool asks the DLL for
+                  Zephrin's filter class, then for Zephrin Map's, and takes
+                  the first it has: Zephrin.dll and ZephrinMap.dll need none.
   --clsid GUID    the filter's class, {xxxxxxxx-...}; without --dll the filter
                   is created through COM from the registry
+  --settings-file FILE
+                  loads the bytes of FILE (as settings --save wrote them)
+                  through the filter's IPersistStream before anything else,
+                  and checks that the filter took them; any filter
+Zephrin's settings (16 bytes):
   --key N         the key the filter converts (0-127)
   --cc N          the controller it produces (0-127)
+Zephrin Map's settings:
+  --map "SPEC"    one mapping, up to 8 times, in order; they replace the
+                  filter's mappings, and those not given are off. SPEC is
+                  words separated by spaces:
+                    keys=60 or keys=36-51   the key or keys it takes (needed)
+                    cc=64                   the controller it makes (needed)
+                    ch=any or ch=1..16      the channel it listens to (live)
+                    out=same or out=1..16   the channel it sends on (live)
+                    mode=held or mode=latch held: on while the key is down;
+                                            latch: each note flips it
+                    on=N off=N              the controller's values (127, 0)
+                    velocity                the on value scales with the
+                                            note's velocity, from off to on
+                    through                 the note passes too, before
+                                            its controller
+                  A wrong word, or a ninth --map, is a wrong command line.
+                  In playback a mapping takes a note by its key alone: ch=
+                  and out= apply to live input only.
+Both:
   --fix on|off    the playback look-ahead fix
-                  (these three are loaded as a project does: 16 bytes through
-                  the filter's IPersistStream)
+  (--key, --cc, --map and --fix are loaded as a project does: the settings
+  the filter saves through its IPersistStream are changed, loaded back and
+  checked. --map with --key or --cc, or with --clsid naming the other
+  filter's class, is a wrong command line (exit 2); otherwise the tool knows
+  which filter it has once it is loaded, from the settings it saves, and
+  --key or --cc for Zephrin Map, or --map for Zephrin, is an error (exit 1).)
+Playback and live input:
   --window TICKS  playback window (default one beat)
   --batch N       live messages per OnInput call (default 1)
   --learn         live: press the page's Learn Key button first, so that the
@@ -63,6 +98,8 @@ struct Options {
     std::string dll;
     std::optional<CLSID> clsid;
     std::optional<int32_t> key, cc, fix;
+    std::vector<MapMapping> maps;
+    std::string settingsFile, saveFile;
     int32_t window = 0;
     size_t batch = 1;
     bool learn = false;
@@ -76,12 +113,6 @@ int Fail(const std::string& message) {
 int Usage(const std::string& message) {
     std::cerr << "zephrin-host: " << message << "\n(zephrin-host --help tells how it is used)\n";
     return 2;
-}
-
-bool ParseNumber(const std::string& text, long min, long max, long& value) {
-    char* end = nullptr;
-    value = std::strtol(text.c_str(), &end, 10);
-    return !text.empty() && *end == '\0' && value >= min && value <= max;
 }
 
 // Returns 0 when the command line is good, otherwise the exit code.
@@ -109,6 +140,17 @@ int ParseArguments(int argc, char** argv, Options& options) {
             if (!value(text) || !ParseNumber(text, 0, 127, number))
                 return Usage(arg + " needs a number from 0 to 127");
             (arg == "--key" ? options.key : options.cc) = static_cast<int32_t>(number);
+        } else if (arg == "--map") {
+            MapMapping mapping;
+            std::string error;
+            if (!value(text)) return Usage("--map needs a mapping such as \"keys=96 cc=64\"");
+            if (!ParseMapSpec(text, mapping, error)) return Usage("--map \"" + text + "\": " + error);
+            if (options.maps.size() == kMapMaxMappings)
+                return Usage("--map \"" + text + "\": Zephrin Map has 8 mappings, this is a ninth");
+            options.maps.push_back(mapping);
+        } else if (arg == "--settings-file" || arg == "--save") {
+            if (!value(arg == "--save" ? options.saveFile : options.settingsFile))
+                return Usage(arg + " needs a file");
         } else if (arg == "--fix") {
             if (!value(text) || (text != "on" && text != "off")) return Usage("--fix needs on or off");
             options.fix = text == "on" ? 1 : 0;
@@ -142,6 +184,15 @@ int ParseArguments(int argc, char** argv, Options& options) {
                                              : "unknown command " + options.command);
     }
     if (options.learn && options.command != "live") return Usage("--learn is for live input");
+    if (!options.saveFile.empty() && options.command != "settings")
+        return Usage("--save is for the settings command");
+    if (!options.maps.empty() && (options.key || options.cc))
+        return Usage("--map is Zephrin Map's, --key and --cc are Zephrin's: give one or the other");
+    if (options.clsid && IsEqualCLSID(*options.clsid, CLSID_ZephrinMapFilter) &&
+        (options.key || options.cc))
+        return Usage("--key and --cc are Zephrin's; Zephrin Map takes --map");
+    if (options.clsid && IsEqualCLSID(*options.clsid, CLSID_ZephrinFilter) && !options.maps.empty())
+        return Usage("--map is Zephrin Map's; Zephrin takes --key and --cc");
     return 0;
 }
 
@@ -154,45 +205,99 @@ std::string DefaultDll() {
 }
 
 HRESULT LoadFilter(const Options& options, CLoadedFilter& filter, std::string& error) {
-    const CLSID clsid = options.clsid.value_or(CLSID_ZephrinFilter);
-    if (options.dll.empty() && options.clsid) return CLoadedFilter::FromClsid(clsid, filter, error);
-    return CLoadedFilter::FromDll(options.dll.empty() ? DefaultDll() : options.dll, clsid, filter,
-                                  error);
+    if (options.dll.empty() && options.clsid)
+        return CLoadedFilter::FromClsid(*options.clsid, filter, error);
+    const std::string dll = options.dll.empty() ? DefaultDll() : options.dll;
+    if (options.clsid) return CLoadedFilter::FromDll(dll, *options.clsid, filter, error);
+    const HRESULT hr = CLoadedFilter::FromDll(dll, {CLSID_ZephrinFilter, CLSID_ZephrinMapFilter},
+                                              filter, error);
+    if (hr == CLASS_E_CLASSNOTAVAILABLE)
+        error = dll + ": has neither Zephrin's nor Zephrin Map's filter class;"
+                      " name its class with --clsid";
+    return hr;
 }
 
-// Loads the chosen settings over what the filter has, then checks that the
-// filter saves them back.
-HRESULT ApplySettings(const Options& options, IMfxEventFilter* filter, std::string& error) {
-    if (!options.key && !options.cc && !options.fix) return S_OK;
-    std::vector<uint8_t> bytes;
-    HRESULT hr = SaveFilterSettings(filter, bytes, error);
-    ZephrinSettings settings;
-    if (SUCCEEDED(hr) && !ZephrinSettings::FromBytes(bytes, settings)) {
-        error = "the filter saves " + std::to_string(bytes.size()) +
-                " bytes of settings, not the 16 this host knows";
-        return E_FAIL;
-    }
-    if (FAILED(hr)) return hr;
-    if (options.key) settings.keyIn = *options.key;
-    if (options.cc) settings.ccOut = *options.cc;
-    if (options.fix) settings.lookAheadFix = *options.fix;
-    const std::vector<uint8_t> wanted = settings.ToBytes();
-    if (FAILED(hr = LoadFilterSettings(filter, wanted, error)) ||
-        FAILED(hr = SaveFilterSettings(filter, bytes, error)))
+// Loads bytes and checks that the filter saves them back: what a project
+// restores must be what the filter then has.
+HRESULT LoadAndCheck(IMfxEventFilter* filter, const std::vector<uint8_t>& wanted,
+                     std::string& error) {
+    std::string said;
+    HRESULT hr = LoadFilterSettings(filter, wanted, said);
+    if (FAILED(hr)) {
+        error = said;
         return hr;
-    if (bytes != wanted) {
-        error = "the filter did not take the settings it was given";
-        return E_FAIL;
     }
-    return S_OK;
+    std::vector<uint8_t> kept;
+    if (FAILED(hr = SaveFilterSettings(filter, kept, error))) return hr;
+    if (kept == wanted) return S_OK;
+    error = "the filter did not take the settings it was given";
+    // Zephrin Map's stream tells where it is wrong, not only that it is.
+    MapSettings unused;
+    const MapDecodeResult why = DecodeMapSettings(wanted.data(), wanted.size(), unused);
+    if (!why.ok() && why.status != MapDecodeStatus::kBadTag)
+        error += " (byte " + std::to_string(why.offset) + ": " + why.reason + ")";
+    if (hr == S_OK && !said.empty()) error += "; " + said;
+    return E_FAIL;
 }
 
-bool ReadSettings(IMfxEventFilter* filter, ZephrinSettings& settings, std::string& error) {
+// The filter's settings as this host knows them, or why they are not.
+SettingsFormat ReadSettings(IMfxEventFilter* filter, ZephrinSettings& zephrin, MapSettings& map,
+                            std::string& error) {
     std::vector<uint8_t> bytes;
-    if (FAILED(SaveFilterSettings(filter, bytes, error))) return false;
-    if (ZephrinSettings::FromBytes(bytes, settings)) return true;
-    error = "the filter saves " + std::to_string(bytes.size()) + " bytes of settings, not 16";
-    return false;
+    if (FAILED(SaveFilterSettings(filter, bytes, error))) return SettingsFormat::kUnknown;
+    const SettingsFormat format = IdentifySettings(bytes, zephrin, map);
+    if (format == SettingsFormat::kUnknown)
+        error = "the filter saves " + std::to_string(bytes.size()) +
+                " bytes of settings, neither Zephrin's 16 nor Zephrin Map's";
+    return format;
+}
+
+// The settings file first, as it is; then the settings given on the command
+// line over what the filter has.
+HRESULT ApplySettings(const Options& options, IMfxEventFilter* filter, std::string& error) {
+    if (!options.settingsFile.empty()) {
+        std::vector<uint8_t> bytes;
+        if (!ReadWholeFile(options.settingsFile, bytes, error)) return E_FAIL;
+        const HRESULT hr = LoadAndCheck(filter, bytes, error);
+        if (FAILED(hr)) {
+            error = options.settingsFile + ": " + error;
+            return hr;
+        }
+    }
+    if (!options.key && !options.cc && !options.fix && options.maps.empty()) return S_OK;
+    ZephrinSettings zephrin;
+    MapSettings map;
+    std::vector<uint8_t> wanted;
+    switch (ReadSettings(filter, zephrin, map, error)) {
+    case SettingsFormat::kZephrin:
+        if (!options.maps.empty()) {
+            error = "--map is for Zephrin Map; this filter keeps Zephrin's settings (--key, --cc)";
+            return E_INVALIDARG;
+        }
+        if (options.key) zephrin.keyIn = *options.key;
+        if (options.cc) zephrin.ccOut = *options.cc;
+        if (options.fix) zephrin.lookAheadFix = *options.fix;
+        wanted = zephrin.ToBytes();
+        break;
+    case SettingsFormat::kMap:
+        if (options.key || options.cc) {
+            error = "--key and --cc are for Zephrin; "
+                    "this filter keeps Zephrin Map's settings (--map)";
+            return E_INVALIDARG;
+        }
+        if (!options.maps.empty()) {
+            map.count = static_cast<int>(options.maps.size());
+            for (int i = 0; i < kMapMaxMappings; ++i)
+                map.mappings[i] =
+                    i < map.count ? options.maps[static_cast<size_t>(i)] : MapMapping{};
+        }
+        if (options.fix) map.lookAheadFix = *options.fix != 0;
+        wanted = MapSettingsBytes(map);
+        break;
+    case SettingsFormat::kUnknown:
+        return E_FAIL;
+    }
+    return LoadAndCheck(filter, wanted, error);
 }
 
 int32_t DefaultWindow(uint16_t division) {
@@ -229,6 +334,11 @@ int Play(const Options& options, IMfxEventFilter* filter) {
 
     std::cout << inPath << " -> " << outPath << '\n'
               << SummarizePlayback(records, output, window);
+    // Playback changes no setting: what the filter saves now is what played.
+    ZephrinSettings zephrin;
+    MapSettings map;
+    if (ReadSettings(filter, zephrin, map, error) == SettingsFormat::kMap)
+        std::cout << SummarizeMapPlayback(records, output, map);
     if (report.droppedRecords)
         std::cout << "  note: " << report.droppedRecords
                   << " records of kinds this host does not know were left out\n";
@@ -238,9 +348,16 @@ int Play(const Options& options, IMfxEventFilter* filter) {
 int Live(const Options& options, const CLoadedFilter& filter) {
     std::string error;
     CPageSession page;
+    // Learning presses Zephrin's Learn Key button and reads the key it learned.
+    auto readZephrin = [&](ZephrinSettings& settings) {
+        MapSettings map;
+        const SettingsFormat format = ReadSettings(filter.get(), settings, map, error);
+        if (format == SettingsFormat::kMap) error = "Zephrin Map's filter has no Learn Key button";
+        return format == SettingsFormat::kZephrin;
+    };
     ZephrinSettings before;
     if (options.learn) {
-        if (!ReadSettings(filter.get(), before, error) || FAILED(page.Open(filter, error)) ||
+        if (!readZephrin(before) || FAILED(page.Open(filter, error)) ||
             !page.PressButton("Learn Key", error))
             return Fail("learn: " + error);
         std::cerr << "zephrin-host: learning: the next note-on becomes the key\n";
@@ -271,7 +388,7 @@ int Live(const Options& options, const CLoadedFilter& filter) {
 
     if (options.learn) {
         ZephrinSettings after;
-        if (!ReadSettings(filter.get(), after, error)) return Fail(error);
+        if (!readZephrin(after)) return Fail(error);
         if (after.keyIn != before.keyIn)
             std::cerr << "zephrin-host: learned key " << after.keyIn << " (" << NoteName(after.keyIn)
                       << ")\n";
@@ -281,17 +398,24 @@ int Live(const Options& options, const CLoadedFilter& filter) {
     return 0;
 }
 
-int Settings(IMfxEventFilter* filter) {
+int Settings(const Options& options, IMfxEventFilter* filter) {
     std::vector<uint8_t> bytes;
     std::string error;
     if (FAILED(SaveFilterSettings(filter, bytes, error))) return Fail(error);
     for (size_t i = 0; i < bytes.size(); ++i) std::printf(i ? " %02X" : "%02X", bytes[i]);
     std::printf("\n");
-    ZephrinSettings settings;
-    if (ZephrinSettings::FromBytes(bytes, settings))
-        std::printf("%s\n", DescribeSettings(settings).c_str());
-    else
-        std::printf("%zu bytes: not the 16-byte settings this host knows\n", bytes.size());
+    ZephrinSettings zephrin;
+    MapSettings map;
+    switch (IdentifySettings(bytes, zephrin, map)) {
+    case SettingsFormat::kZephrin: std::printf("%s\n", DescribeSettings(zephrin).c_str()); break;
+    case SettingsFormat::kMap: std::printf("%s", DescribeMapSettings(map).c_str()); break;
+    case SettingsFormat::kUnknown:
+        std::printf("%zu bytes: neither Zephrin's 16 bytes nor Zephrin Map's settings\n", bytes.size());
+        break;
+    }
+    if (options.saveFile.empty()) return 0;
+    if (!WriteWholeFile(options.saveFile, bytes, error)) return Fail(error);
+    std::printf("saved to %s\n", options.saveFile.c_str());
     return 0;
 }
 
@@ -329,7 +453,7 @@ int main(int argc, char** argv) {
     if (SUCCEEDED(ApplySettings(options, filter.get(), error))) {
         if (options.command == "play") code = Play(options, filter.get());
         else if (options.command == "live") code = Live(options, filter);
-        else code = Settings(filter.get());
+        else code = Settings(options, filter.get());
     } else {
         Fail(error);
     }
