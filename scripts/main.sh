@@ -3,12 +3,34 @@
 # song through the 64-bit plug-in under Wine and says what it did.
 #   bash scripts/main.sh                  the example song in examples/
 #   bash scripts/main.sh my.mid [out.mid] [host options, e.g. --key 60]
-# The converted song goes beside the input (my.zephrin.mid) unless out.mid
-# is given. ZEPHRIN_BUILD_ROOT moves the build trees and the Wine prefix.
+#   bash scripts/main.sh examples/three-pedals.mid out.mid --dll map \
+#       --map "keys=96 cc=64" --map "keys=98 cc=66" --map "keys=100 cc=67"
+# --dll map and --dll zephrin name the built ZephrinMap.dll and Zephrin.dll
+# (any other --dll is a path); --map without --dll means Zephrin Map. With
+# options only, the example song is played. The converted song goes beside
+# the input (my.zephrin.mid) unless out.mid is given. ZEPHRIN_BUILD_ROOT
+# moves the build trees and the Wine prefix.
 set -euo pipefail
 caller=$PWD
 cd "$(dirname "$0")/.."
 repo=$PWD
+
+# The plug-in to play through, taken out of the host's arguments.
+dll=
+uses_map=
+args=()
+while [ $# -gt 0 ]; do
+  case $1 in
+    --dll)
+      [ $# -ge 2 ] || { echo "main: --dll needs map, zephrin or a path" >&2; exit 2; }
+      dll=$2
+      shift 2
+      ;;
+    --map) uses_map=1; args+=("$1"); shift ;;
+    *) args+=("$1"); shift ;;
+  esac
+done
+[ -n "$dll" ] || { [ -n "$uses_map" ] && dll=map || dll=zephrin; }
 
 bash scripts/setup.sh
 export ZEPHRIN_BUILD_ROOT=${ZEPHRIN_BUILD_ROOT:-$PWD/build}
@@ -17,20 +39,28 @@ echo
 echo "Built: $ZEPHRIN_BUILD_ROOT/win32 (32-bit) and $ZEPHRIN_BUILD_ROOT/win64 (64-bit)."
 
 host=$ZEPHRIN_BUILD_ROOT/win64/tools/zephrin-host.exe
-plugin=$ZEPHRIN_BUILD_ROOT/win64/plugins/Zephrin.dll
-[ -f "$plugin" ] || { echo "main: $plugin was not built" >&2; exit 1; }
+case $dll in
+  map) plugin=$ZEPHRIN_BUILD_ROOT/win64/plugins/ZephrinMap.dll
+       about="Zephrin Map (the mappings given with --map; without them key 96 becomes the sustain pedal)" ;;
+  zephrin) plugin=$ZEPHRIN_BUILD_ROOT/win64/plugins/Zephrin.dll
+       about="Zephrin (key 96 becomes the sustain pedal, controller 64, unless told otherwise)" ;;
+  *) plugin=$dll about=$dll ;;
+esac
+[ "$plugin" = "$dll" ] || [ -f "$plugin" ] || { echo "main: $plugin was not built" >&2; exit 1; }
 
 . scripts/wine-env.sh
 trap zephrin_server_stop EXIT
 zephrin_prefix_ensure
 zephrin_server_ensure
 
-if [ $# -eq 0 ]; then
-  set -- examples/sustain-song.mid
+if [ ${#args[@]} -eq 0 ]; then
+  args=(examples/sustain-song.mid)
   caller=$repo
+elif [[ ${args[0]} == -* ]]; then
+  args=("$repo/examples/sustain-song.mid" "${args[@]}")
 fi
 echo
-echo "== Zephrin on $1 (key 96 becomes the sustain pedal, controller 64, unless told otherwise)"
+echo "== $about on ${args[0]}"
 # From the caller's folder, so that the paths they gave mean what they meant.
 cd "$caller"
-"$repo/scripts/wine-run" "$host" --dll "$plugin" play "$@"
+"$repo/scripts/wine-run" "$host" --dll "$plugin" play "${args[@]}"
