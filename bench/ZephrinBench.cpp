@@ -389,13 +389,8 @@ MapSettings EightMappings() {
     return settings;
 }
 
-std::vector<uint8_t> MapBytes(const MapSettings& settings) {
-    uint8_t bytes[kMapMaxStreamBytes];
-    return std::vector<uint8_t>(bytes, bytes + EncodeMapSettings(settings, bytes));
-}
-
 bool LoadMap(const CLoadedFilter& filter, const MapSettings& settings, std::string& error) {
-    return SUCCEEDED(LoadFilterSettings(filter.get(), MapBytes(settings), error));
+    return SUCCEEDED(LoadFilterSettings(filter.get(), MapSettingsBytes(settings), error));
 }
 
 int Fail(const std::string& message) {
@@ -510,8 +505,8 @@ int main(int argc, char** argv) {
         double mapLoads = 0;
         const auto [mapAlone, mapWritten] =
             MeasureLatencyPair(map.get(), tscPerNs, [&](const auto& measure) {
-                CSettingsHammer editor(map.get(), MapBytes(MapSettings::Defaults()), MapBytes(edited));
-                CSettingsHammer loader(map.get(), MapBytes(EightMappings()), MapBytes(MapSettings{}));
+                CSettingsHammer editor(map.get(), MapSettingsBytes(MapSettings::Defaults()), MapSettingsBytes(edited));
+                CSettingsHammer loader(map.get(), MapSettingsBytes(EightMappings()), MapSettingsBytes(MapSettings{}));
                 measure();
                 mapLoads += (editor.LoadsPerSecond() + loader.LoadsPerSecond()) / kLatencySegments;
             });

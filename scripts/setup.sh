@@ -3,19 +3,31 @@
 # Idempotent: when everything is there it only checks and says so.
 # As root it also sets up 32-bit execution (32-bit Wine under qemu's user-mode
 # emulation), unless ZEPHRIN_NO_32BIT=1. Extra arguments are more packages.
+#   bash scripts/setup.sh --main   only what the main job builds and runs:
+#                                  the 64-bit toolchain and wine64
 set -euo pipefail
 
+main_only=
+if [ "${1:-}" = --main ]; then
+  main_only=1
+  shift
+fi
 packages=(
   cmake
   ninja-build
-  g++-mingw-w64-i686-posix
   g++-mingw-w64-x86-64-posix
-  binutils-mingw-w64-i686
   binutils-mingw-w64-x86-64
   wine64
-  googletest
-  nsis
 )
+if [ -z "$main_only" ]; then
+  packages+=(
+    g++-mingw-w64-i686-posix
+    binutils-mingw-w64-i686
+    googletest
+    nsis
+    cmark
+  )
+fi
 packages+=("$@")
 
 missing=()
@@ -46,6 +58,11 @@ if [ ${#missing[@]} -eq 0 ]; then
   echo "setup: all ${#packages[@]} packages are installed."
 else
   install_missing "${missing[@]}"
+fi
+
+if [ -n "$main_only" ]; then
+  echo "setup: done (what the main job needs)."
+  exit 0
 fi
 
 # clang with libFuzzer and the sanitizers' runtimes, for scripts/fuzz.sh, which
