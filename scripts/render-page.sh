@@ -1,16 +1,37 @@
 #!/usr/bin/env bash
-# Renders the editor page as a user sees it and writes docs/page.png: the
-# 64-bit page in a frame window, drawn by Wine's X11 driver on a private
-# Xvfb screen, in a Wine prefix of its own (the tests' prefix stays on the
-# null driver). Leaves no X server, Wine server or program running.
-#   bash scripts/render-page.sh [OUT.png]
+# Renders an editor page as a user sees it: Zephrin's into docs/page.png, or
+# Zephrin Map's into docs/map-page.png. The 64-bit page in a frame window,
+# drawn by Wine's X11 driver on a private Xvfb screen of 1366 x 768, in a
+# Wine prefix of its own (the tests' prefix stays on the null driver).
+# Leaves no X server, Wine server or program running.
+#   bash scripts/render-page.sh [zephrin|map] [OUT.png]
 # ZEPHRIN_BUILD_ROOT moves the build tree and the prefix (default build/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-out=${1:-docs/page.png}
-# The settings the picture shows: a key and a controller other than the
-# defaults, so that both labels say something.
-page_settings=(--key 66 --cc 11 --fix on)
+which=zephrin
+case ${1:-} in
+  zephrin|map) which=$1; shift ;;
+esac
+work=$(mktemp -d)
+if [ "$which" = map ]; then
+  out=${1:-docs/map-page.png}
+  module=ZephrinMap caption="Zephrin Map"
+  # The three pedals on C6, D6 and E6, and a latching Portamento on F6 for
+  # notes on channel 1, loaded through the filter's stream: "ZMap", format
+  # 1, look-ahead fix on, four mappings of 8 bytes (flags: 1 on, 2 latch;
+  # input channel, lowest and highest key, controller, output channel, on
+  # and off values).
+  printf 'ZMap\x01\x00\x01\x04%b%b%b%b' \
+    '\x01\x00\x60\x60\x40\x00\x7f\x00' '\x01\x00\x62\x62\x42\x00\x7f\x00' \
+    '\x01\x00\x64\x64\x43\x00\x7f\x00' '\x03\x01\x65\x65\x41\x00\x7f\x00' >"$work/settings.bin"
+  page_settings=(--settings "$work/settings.bin")
+else
+  out=${1:-docs/page.png}
+  module=Zephrin caption=Zephrin
+  # A key and a controller other than the defaults, so that both labels
+  # say something.
+  page_settings=(--key 66 --cc 11 --fix on)
+fi
 
 ZEPHRIN_NO_32BIT=1 bash scripts/setup.sh xvfb x11-utils imagemagick fonts-wine \
   libx11-6 libxext6 libxrender1 libxcursor1 libxi6 libxrandr2 libxinerama1 \
@@ -19,13 +40,12 @@ export ZEPHRIN_BUILD_ROOT=${ZEPHRIN_BUILD_ROOT:-$PWD/build}
 # Only what the picture needs, so that it does not wait for the tests.
 echo "== build win64 (the plug-in and zephrin-showpage)"
 cmake --preset win64 -B "$ZEPHRIN_BUILD_ROOT/win64" >/dev/null
-cmake --build "$ZEPHRIN_BUILD_ROOT/win64" --target Zephrin zephrin-showpage
-plugin=$ZEPHRIN_BUILD_ROOT/win64/plugins/Zephrin.dll
+cmake --build "$ZEPHRIN_BUILD_ROOT/win64" --target "$module" zephrin-showpage
+plugin=$ZEPHRIN_BUILD_ROOT/win64/plugins/$module.dll
 showpage=$ZEPHRIN_BUILD_ROOT/win64/tools/showpage/zephrin-showpage.exe
 
 export ZEPHRIN_WINEPREFIX=$ZEPHRIN_BUILD_ROOT/wine64-display-prefix
 . scripts/wine-env.sh
-work=$(mktemp -d)
 xvfb_pid= page_pid=
 fail() {
   echo "render-page: $*" >&2
@@ -61,7 +81,7 @@ wait_for() {
 zephrin_prefix_ensure
 
 echo "== Xvfb"
-Xvfb -displayfd 5 -screen 0 640x480x24 -nolisten tcp 5>"$work/display" 2>"$work/xvfb.log" &
+Xvfb -displayfd 5 -screen 0 1366x768x24 -nolisten tcp 5>"$work/display" 2>"$work/xvfb.log" &
 xvfb_pid=$!
 wait_for 20 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=:$(cat "$work/display")
@@ -102,10 +122,10 @@ wait_for 60 ready || fail "the page was not shown within 60 seconds"
 sed -n 's/^ready .* page /page size in pixels: /p' "$work/page.out"
 
 frame_window() {
-  window=$(xwininfo -root -tree | sed -n 's/^ *\(0x[0-9a-f]*\) "Zephrin": .*/\1/p' | head -n1)
+  window=$(xwininfo -root -tree | sed -n "s/^ *\\(0x[0-9a-f]*\\) \"$caption\": .*/\\1/p" | head -n1)
   [ -n "$window" ] && xwininfo -id "$window" | grep -q 'Map State: IsViewable'
 }
-wait_for 20 frame_window || fail "no window \"Zephrin\" appeared on $DISPLAY"
+wait_for 20 frame_window || fail "no window \"$caption\" appeared on $DISPLAY"
 
 # Wine draws into the X window a little after the program has painted:
 # the picture is taken once two captures in a row agree.

@@ -38,8 +38,8 @@ const CRowColumn kColumns[kMapFields] = {
 };
 static_assert(static_cast<int>(MapField::kLearn) == kMapFields - 1);
 
-constexpr short kHeadingY = 26;
-constexpr short kFirstRowY = 38;
+constexpr short kHeadingY = 7;
+constexpr short kFirstRowY = 19;
 constexpr short kRowPitch = 16;
 constexpr short kListDropHeight = 120;
 
@@ -97,11 +97,13 @@ BOOL CMfxZephrinMapPropPage::OnInitDialog() {
 }
 
 // Headings, then the rows one after the other, each control a group of its
-// own: the arrow keys change a value and never move the focus.
+// own: the arrow keys change a value and never move the focus. They go
+// before the template's controls in the tab order, as they do on the page.
 void CMfxZephrinMapPropPage::CreateRows() {
     AfxRegisterCommonControls(ICC_UPDOWN_CLASS);
     const HFONT font = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
     const HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(m_hWnd, GWLP_HINSTANCE));
+    HWND previous = HWND_TOP;
     const auto make = [&](DWORD exStyle, const wchar_t* className, const wchar_t* text,
                           DWORD style, RECT rect, int id) {
         MapDialogRect(&rect);
@@ -110,6 +112,8 @@ void CMfxZephrinMapPropPage::CreateRows() {
                                        rect.bottom - rect.top, m_hWnd,
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
         ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        SetWindowPos(control, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        previous = control;
         return control;
     };
     for (const CRowColumn& column : kColumns) {

@@ -1,16 +1,11 @@
-// Drives Zephrin Map's page as a property frame and a person would: a
-// hidden parent window, a site that counts status changes, a filter
-// attached, and the rows' controls used by keyboard, mouse wheel and
-// typing. Every test ends with the page, the filter and the site back to
-// their counts and no dialog window left on the thread.
+// Drives Zephrin Map's page as a property frame and a person would
+// (tests/support/PageTestOf.h): the rows' controls used by keyboard, mouse
+// wheel and typing.
 #pragma once
 
-#include "common/ModuleCounts.h"
-#include "common/UniqueHandle.h"
 #include "map/page/MapPropPage.h"
 #include "tests/map/MapFixture.h"
-#include "tests/support/CountingSite.h"
-#include "tests/support/PageWindows.h"
+#include "tests/support/PageTestOf.h"
 #include "tests/support/Streams.h"
 
 #include <gtest/gtest.h>
@@ -19,40 +14,9 @@
 
 #include <string>
 
-class MapPageTest : public ::testing::Test {
+class MapPageTest : public PageTestOf<CMfxZephrinMapFilter, CMfxZephrinMapPropPage> {
 protected:
-    static constexpr RECT kPageRect = {0, 0, 900, 320};
-
-    void SetUp() override {
-        m_objectsBefore = g_objectCount;
-        parent.reset(CreateWindowExA(0, "STATIC", "frame", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                                     0, 0, 960, 400, nullptr, nullptr, nullptr, nullptr));
-        ASSERT_TRUE(parent);
-        filter = new CMfxZephrinMapFilter();
-        page = new (std::nothrow) CMfxZephrinMapPropPage();
-        ASSERT_NE(page, nullptr);
-        ASSERT_EQ(page->SetPageSite(&site), S_OK);
-        ASSERT_EQ(Attach(page, filter), S_OK);
-    }
-    void TearDown() override {
-        if (page) {
-            EXPECT_EQ(page->Release(), 0u) << "a test leaked a page reference";
-        }
-        if (filter) {
-            EXPECT_EQ(filter->Release(), 0u) << "a test leaked a filter reference";
-        }
-        EXPECT_EQ(site.refs, 1) << "the site's reference was not given back";
-        EXPECT_EQ(g_objectCount, m_objectsBefore);
-        EXPECT_EQ(DialogWindows(parent.get()), 0) << "a dialog window was left behind";
-    }
-
-    static IUnknown* Unknown(CMfxZephrinMapFilter* f) { return static_cast<IMfxEventFilter*>(f); }
-    static HRESULT Attach(CMfxZephrinMapPropPage* to, CMfxZephrinMapFilter* f) {
-        IUnknown* object = Unknown(f);
-        return to->SetObjects(1, &object);
-    }
-    HRESULT Activate() { return page->Activate(parent.get(), &kPageRect, FALSE); }
-    HWND PageWindow() const { return GetWindow(parent.get(), GW_CHILD); }
+    MapPageTest() : PageTestOf({0, 0, 900, 320}) {}
 
     static int Id(int row, MapField field) { return CMfxZephrinMapPropPage::ControlId(row, field); }
     HWND Item(int id) const { return GetDlgItem(PageWindow(), id); }
@@ -99,12 +63,4 @@ protected:
         page->Apply();
         site.dirtyCalls = 0;
     }
-
-    CUniqueHwnd parent;
-    CCountingSite site;
-    CMfxZephrinMapFilter* filter = nullptr;  // tests that release it set it to null
-    CMfxZephrinMapPropPage* page = nullptr;  // likewise
-
-private:
-    LONG m_objectsBefore = 0;
 };

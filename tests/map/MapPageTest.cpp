@@ -242,14 +242,17 @@ TEST_F(MapPageControls, ListsNameTheirItems) {
     EXPECT_EQ(page->Deactivate(), S_OK);
 }
 
-// Tab runs through the filter's own controls, then row by row.
+// Tab runs row by row, then through the filter's own controls below.
 TEST_F(MapPageControls, TabOrderRunsRowByRow) {
     ASSERT_EQ(Activate(), S_OK);
+    EXPECT_EQ(GetFocus(), Item(0, MapField::kOn)) << "the page opens on the first row";
     Load(EightRows());
     Pump();
-    std::vector<int> expected = {IDC_START_FROM, IDC_MAP_LOOKAHEAD_FIX};
+    std::vector<int> expected;
     for (int row = 0; row < kMapMaxMappings; ++row)
         for (int field = 0; field < kMapFields; ++field) expected.push_back(Id(row, static_cast<MapField>(field)));
+    expected.push_back(IDC_START_FROM);
+    expected.push_back(IDC_MAP_LOOKAHEAD_FIX);
     std::vector<int> order;
     HWND first = GetNextDlgTabItem(PageWindow(), nullptr, FALSE);
     for (HWND at = first; at && order.size() <= expected.size();) {
@@ -267,7 +270,7 @@ TEST_F(MapPageControls, FitsAFrameOnA1366By768Screen) {
     EXPECT_STREQ(info.pszTitle, L"Quillfen Zephrin Map");
     CoTaskMemFree(info.pszTitle);
     ASSERT_EQ(Activate(), S_OK);
-    RECT size = {0, 0, 552, 171};
+    RECT size = {0, 0, 552, 172};
     MapDialogRect(PageWindow(), &size);
     EXPECT_EQ(info.size.cx, size.right);
     EXPECT_EQ(info.size.cy, size.bottom);
@@ -387,7 +390,7 @@ TEST_F(MapPageLink, PageGoingFirstIsNeverReachedAgain) {
         Pump();
         EXPECT_EQ(filter->Settings().mappings[0].lowKey, 72);
         page = new (std::nothrow) CMfxZephrinMapPropPage();
-        ASSERT_EQ(Attach(page, filter), S_OK);
+        ASSERT_EQ(Attach(page, Unknown(filter)), S_OK);
     }
 }
 
@@ -396,7 +399,7 @@ TEST_F(MapPageLink, ASecondSetObjectsMovesTheLink) {
     ASSERT_EQ(Activate(), S_OK);
     CMfxZephrinMapFilter* second = new CMfxZephrinMapFilter();
     second->SetSettings(MapSetup(3, true));
-    ASSERT_EQ(Attach(page, second), S_OK);
+    ASSERT_EQ(Attach(page, Unknown(second)), S_OK);
     EXPECT_EQ(Text(0, MapField::kLowKey), "C1 (36)") << "the new filter shows at once";
     Load(EightRows());  // the first filter's refresh reaches no page now
     Pump();
@@ -406,7 +409,7 @@ TEST_F(MapPageLink, ASecondSetObjectsMovesTheLink) {
     EXPECT_EQ(filter->Settings().mappings[0].lowKey, 60);
 
     CMfxZephrinMapPropPage* other = new (std::nothrow) CMfxZephrinMapPropPage();
-    ASSERT_EQ(Attach(other, second), S_OK);
+    ASSERT_EQ(Attach(other, Unknown(second)), S_OK);
     Type(0, MapField::kLowKey, "45");
     EXPECT_EQ(second->Settings().mappings[0].lowKey, 40) << "the first page edits nothing now";
     EXPECT_EQ(other->Release(), 0u);

@@ -1,7 +1,10 @@
 // zephrin-showpage: a filter's property page in a visible frame window, as a
 // host shows it, until the frame is closed, standard input ends (--stdin) or
-// the time runs out. scripts/render-page.sh takes its picture.
+// the time runs out. The filter is Zephrin's or Zephrin Map's, whichever the
+// DLL makes. scripts/render-page.sh takes its picture.
+#include "map/filter/MapIds.h"
 #include "zephrin/filter/ZephrinIds.h"
+#include "tools/host/FileIo.h"
 #include "tools/host/FilterLoader.h"
 #include "tools/host/FilterSettings.h"
 #include "tools/host/PageSession.h"
@@ -9,23 +12,35 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
 
 constexpr char kUsage[] =
-    "usage: zephrin-showpage DLL [--key N] [--cc N] [--fix on|off] [--seconds N] [--stdin]\n"
-    "  Opens the page of the filter in DLL in a frame window called \"Zephrin\" and prints\n"
-    "  \"ready\" with the frame's handle once it is shown. --key, --cc and --fix are loaded\n"
-    "  into the filter first, as a host restores a project. The frame closes after\n"
-    "  --seconds (default 60) or, with --stdin, when standard input ends.\n";
+    "usage: zephrin-showpage DLL [--key N] [--cc N] [--fix on|off] [--settings FILE]\n"
+    "                        [--seconds N] [--stdin]\n"
+    "  Opens the page of the filter in DLL (Zephrin's or Zephrin Map's) in a frame window\n"
+    "  called \"Zephrin\" or \"Zephrin Map\" and prints \"ready\" with the frame's handle\n"
+    "  once it is shown. --key, --cc and --fix (Zephrin), or the bytes of FILE (either\n"
+    "  filter's settings stream), are loaded into the filter first, as a host restores a\n"
+    "  project. The frame closes after --seconds (default 60) or, with --stdin, when\n"
+    "  standard input ends.\n";
 constexpr char kFrameClass[] = "ZephrinShowPageFrame";
-constexpr char kCaption[] = "Zephrin";
 constexpr UINT_PTR kTimeoutTimer = 1;
+
+// The filters the tool knows, in the order it asks the DLL for them.
+struct CKnownFilter {
+    const CLSID& clsid;
+    const char* caption;
+};
+const CKnownFilter kFilters[] = {{CLSID_ZephrinFilter, "Zephrin"},
+                                 {CLSID_ZephrinMapFilter, "Zephrin Map"}};
 
 struct Options {
     std::string dll;
     ZephrinSettings settings;  // loaded only when one of them was given
     bool settingsGiven = false;
+    std::string settingsFile;
     UINT seconds = 60;
     bool closeOnInputEnd = false;
 };
@@ -57,6 +72,10 @@ bool ParseArguments(int argc, char** argv, Options& options) {
             options.settings.lookAheadFix = std::string(next) == "on" ? 1 : 0;
             options.settingsGiven = true;
             ++i;
+        } else if (arg == "--settings") {
+            if (!*next) return false;
+            options.settingsFile = next;
+            ++i;
         } else if (arg == "--seconds") {
             if (!ParseNumber(next, 1, 24 * 3600, number)) return false;
             options.seconds = static_cast<UINT>(number);
@@ -69,7 +88,7 @@ bool ParseArguments(int argc, char** argv, Options& options) {
             options.dll = arg;
         }
     }
-    return !options.dll.empty();
+    return !options.dll.empty() && !(options.settingsGiven && !options.settingsFile.empty());
 }
 
 // Closing the frame, by its button or by a timer, ends the message loop; the
@@ -100,7 +119,7 @@ DWORD WINAPI WatchInput(void* frame) {
 }
 
 // A frame whose client area is the page's size, placed near the corner.
-HWND CreateFrame(SIZE page) {
+HWND CreateFrame(SIZE page, const char* caption) {
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_CONTROLPARENT;
     WNDCLASSEXA frameClass{};
@@ -113,7 +132,7 @@ HWND CreateFrame(SIZE page) {
     if (!RegisterClassExA(&frameClass)) return nullptr;
     RECT outer{0, 0, page.cx, page.cy};
     AdjustWindowRectEx(&outer, style, FALSE, exStyle);
-    return CreateWindowExA(exStyle, kFrameClass, kCaption, style, 40, 40, outer.right - outer.left,
+    return CreateWindowExA(exStyle, kFrameClass, caption, style, 40, 40, outer.right - outer.left,
                            outer.bottom - outer.top, nullptr, nullptr, GetModuleHandleA(nullptr),
                            nullptr);
 }
@@ -121,10 +140,19 @@ HWND CreateFrame(SIZE page) {
 int Show(const Options& options) {
     CLoadedFilter filter;
     std::string error;
-    if (FAILED(CLoadedFilter::FromDll(options.dll, CLSID_ZephrinFilter, filter, error)))
+    const CKnownFilter* shown = nullptr;
+    for (const CKnownFilter& known : kFilters) {
+        if (SUCCEEDED(CLoadedFilter::FromDll(options.dll, known.clsid, filter, error))) {
+            shown = &known;
+            break;
+        }
+    }
+    if (!shown) return Fail(error);
+    std::vector<uint8_t> settings;
+    if (options.settingsGiven) settings = options.settings.ToBytes();
+    if (!options.settingsFile.empty() && !ReadWholeFile(options.settingsFile, settings, error))
         return Fail(error);
-    if (options.settingsGiven &&
-        FAILED(LoadFilterSettings(filter.get(), options.settings.ToBytes(), error)))
+    if (!settings.empty() && FAILED(LoadFilterSettings(filter.get(), settings, error)))
         return Fail(error);
 
     CUniqueHwnd frame;  // declared before the session: the page goes first
@@ -138,7 +166,7 @@ int Show(const Options& options) {
     CoTaskMemFree(info.pszDocString);
     CoTaskMemFree(info.pszHelpFile);
 
-    frame.reset(CreateFrame(info.size));
+    frame.reset(CreateFrame(info.size, shown->caption));
     if (!frame) return Fail("cannot create the frame window");
     // Shown, then brought to the front: a frame activated while another
     // window is in the foreground draws an inactive caption, and Wine's
