@@ -182,6 +182,13 @@ TEST(HostTool, BadSongsFailOnOneLineAndLeaveNoOutput) {
     EXPECT_EQ(missing.exitCode, 1u);
     EXPECT_NE(missing.err.find("no-such-filter.dll: cannot load it"), std::string::npos) << missing.err;
     EXPECT_EQ(ReadText("out.mid"), "old");
+    // The system's failures read as words.
+    for (const auto& [song, words] : {std::pair{"no-such-song.mid", "cannot open it: no such file"},
+                                      std::pair{"no-such-folder\\song.mid", "cannot open it: no such folder"}}) {
+        const ToolRun run = RunTool(kPassThrough + " play " + song + " out.mid");
+        EXPECT_EQ(run.exitCode, 1u);
+        EXPECT_NE(run.err.find(words), std::string::npos) << run.err;
+    }
 }
 
 TEST(HostTool, PlaysThroughAFilterDllAndWritesBesideTheSong) {

@@ -196,12 +196,20 @@ int ParseArguments(int argc, char** argv, Options& options) {
     return 0;
 }
 
+// Zephrin.dll beside the program, as installed, or in the build tree's
+// plugins folder beside the tools folder.
 std::string DefaultDll() {
     char path[MAX_PATH] = {};
     const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::string dir(path, length);
     const size_t slash = dir.find_last_of("\\/");
-    return (slash == std::string::npos ? std::string() : dir.substr(0, slash + 1)) + "Zephrin.dll";
+    dir = slash == std::string::npos ? std::string() : dir.substr(0, slash + 1);
+    const std::string beside = dir + "Zephrin.dll";
+    const std::string built = dir + "..\\plugins\\Zephrin.dll";
+    return GetFileAttributesA(beside.c_str()) == INVALID_FILE_ATTRIBUTES &&
+                   GetFileAttributesA(built.c_str()) != INVALID_FILE_ATTRIBUTES
+               ? built
+               : beside;
 }
 
 HRESULT LoadFilter(const Options& options, CLoadedFilter& filter, std::string& error) {
