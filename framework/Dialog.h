@@ -107,26 +107,26 @@ protected:                                          \
         using TheBaseClass = baseClass;                                            \
         static const AFX_MSGMAP_ENTRY entries[] = {
 
-#define END_MESSAGE_MAP()                                                \
-        {0, 0, 0, 0, nullptr}};                                          \
+#define END_MESSAGE_MAP()                                                          \
+        {0, 0, 0, 0, nullptr}};                                                    \
         static const AFX_MSGMAP map = {&TheBaseClass::GetThisMessageMap, entries}; \
-        return &map;                                                     \
+        return &map;                                                               \
     }
 
 // void OnHScroll(UINT code, UINT position, CWnd* control)
-#define ON_WM_HSCROLL()                                                                   \
-    {WM_HSCROLL, 0, 0, 0, [](CWnd* self, WPARAM wParam, LPARAM lParam) -> LRESULT {          \
-         auto* dialog = static_cast<ThisClass*>(self);                                    \
-         dialog->OnHScroll(LOWORD(wParam), HIWORD(wParam),                                \
-                           dialog->BoundControl(reinterpret_cast<HWND>(lParam)));         \
-         return 0;                                                                        \
+#define ON_WM_HSCROLL()                                                             \
+    {WM_HSCROLL, 0, 0, 0, [](CWnd* self, WPARAM wParam, LPARAM lParam) -> LRESULT { \
+         auto* dialog = static_cast<ThisClass*>(self);                              \
+         dialog->OnHScroll(LOWORD(wParam), HIWORD(wParam),                          \
+                           dialog->BoundControl(reinterpret_cast<HWND>(lParam)));   \
+         return 0;                                                                  \
      }},
 
 // void OnDestroy()
-#define ON_WM_DESTROY()                                                          \
-    {WM_DESTROY, 0, 0, 0, [](CWnd* self, WPARAM, LPARAM) -> LRESULT {               \
-         static_cast<ThisClass*>(self)->OnDestroy();                             \
-         return 0;                                                               \
+#define ON_WM_DESTROY()                                               \
+    {WM_DESTROY, 0, 0, 0, [](CWnd* self, WPARAM, LPARAM) -> LRESULT { \
+         static_cast<ThisClass*>(self)->OnDestroy();                  \
+         return 0;                                                    \
      }},
 
 // void handler(), for one notification code from one control
@@ -159,7 +159,7 @@ protected:                                          \
      }},
 
 // LRESULT handler(WPARAM, LPARAM), for a message of the dialog's own
-#define ON_MESSAGE(messageId, handler)                                              \
-    {messageId, 0, 0, 0, [](CWnd* self, WPARAM wParam, LPARAM lParam) -> LRESULT {     \
-         return static_cast<ThisClass*>(self)->handler(wParam, lParam);             \
+#define ON_MESSAGE(messageId, handler)                                             \
+    {messageId, 0, 0, 0, [](CWnd* self, WPARAM wParam, LPARAM lParam) -> LRESULT { \
+         return static_cast<ThisClass*>(self)->handler(wParam, lParam);            \
      }},

@@ -57,7 +57,8 @@ struct CRowControl {
 CRowControl RowControlOf(UINT id) {
     const int offset = static_cast<int>(id) - CMfxZephrinMapPropPage::kFirstRowId;
     const int inRow = offset % CMfxZephrinMapPropPage::kRowIds;
-    return {offset / CMfxZephrinMapPropPage::kRowIds, static_cast<MapField>(inRow / 2), inRow % 2 == 1};
+    return {offset / CMfxZephrinMapPropPage::kRowIds, static_cast<MapField>(inRow / 2),
+            inRow % 2 == 1};
 }
 
 bool IsBox(MapField field) {
@@ -102,15 +103,16 @@ BOOL CMfxZephrinMapPropPage::OnInitDialog() {
 void CMfxZephrinMapPropPage::CreateRows() {
     AfxRegisterCommonControls(ICC_UPDOWN_CLASS);
     const HFONT font = reinterpret_cast<HFONT>(SendMessage(WM_GETFONT));
-    const HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(m_hWnd, GWLP_HINSTANCE));
+    const HINSTANCE instance =
+        reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(m_hWnd, GWLP_HINSTANCE));
     HWND previous = HWND_TOP;
-    const auto make = [&](DWORD exStyle, const wchar_t* className, const wchar_t* text,
-                          DWORD style, RECT rect, int id) {
+    const auto make = [&](DWORD exStyle, const wchar_t* className, const wchar_t* text, DWORD style,
+                          RECT rect, int id) {
         MapDialogRect(&rect);
-        HWND control = CreateWindowExW(exStyle, className, text, WS_CHILD | WS_VISIBLE | style,
-                                       rect.left, rect.top, rect.right - rect.left,
-                                       rect.bottom - rect.top, m_hWnd,
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+        HWND control =
+            CreateWindowExW(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, rect.left,
+                            rect.top, rect.right - rect.left, rect.bottom - rect.top, m_hWnd,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
         ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         SetWindowPos(control, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         previous = control;
@@ -148,8 +150,9 @@ void CMfxZephrinMapPropPage::CreateRows() {
             case Kind::kNumberBox: {
                 HWND box = make(WS_EX_CLIENTEDGE, L"EDIT", L"", common | ES_AUTOHSCROLL,
                                 {column.x, y, right, short(y + 12)}, id);
-                HWND spin = make(0, UPDOWN_CLASSW, L"", UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS,
-                                 {0, 0, 0, 0}, id + 1);
+                HWND spin =
+                    make(0, UPDOWN_CLASSW, L"", UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS,
+                         {0, 0, 0, 0}, id + 1);
                 ::SendMessageW(spin, UDM_SETBUDDY, reinterpret_cast<WPARAM>(box), 0);
                 ::SendMessageW(spin, UDM_SETRANGE32, 0, MapFieldMax(column.field));
                 break;
@@ -170,7 +173,8 @@ void CMfxZephrinMapPropPage::OnDestroy() {
     const UINT id = focus && ::GetParent(focus) == m_hWnd ? GetDlgCtrlID(focus) : 0;
     if (id >= kFirstRowId && id <= kLastRowId && IsBox(RowControlOf(id).field)) OnRowTyped(id);
     CLockGuard link(PageLinkLock());
-    if (m_filter) m_filter->PageRefresh().SetWindow(nullptr);  // what was posted goes with the window
+    // What was posted goes with the window.
+    if (m_filter) m_filter->PageRefresh().SetWindow(nullptr);
 }
 
 LRESULT CMfxZephrinMapPropPage::OnRefreshMessage(WPARAM, LPARAM) {
@@ -191,7 +195,8 @@ void CMfxZephrinMapPropPage::RefreshControls() {
         settings = m_filter->Settings();
         learning = m_filter->Learning();
     }
-    for (int row = 0; row < kMapMaxMappings; ++row) ShowRow(row, settings.mappings[row], row == learning);
+    for (int row = 0; row < kMapMaxMappings; ++row)
+        ShowRow(row, settings.mappings[row], row == learning);
     m_startFrom.SetCurSel(MapSetupOf(settings));
     m_lookAheadFix = settings.lookAheadFix ? BST_CHECKED : BST_UNCHECKED;
     UpdateData(FALSE);
@@ -256,7 +261,8 @@ int CMfxZephrinMapPropPage::TypedValue(int row, MapField field) const {
 void CMfxZephrinMapPropPage::OnRowClicked(UINT id) {
     const CRowControl control = RowControlOf(id);
     if (control.field != MapField::kLearn) {
-        const LRESULT check = ::SendDlgItemMessageW(m_hWnd, static_cast<int>(id), BM_GETCHECK, 0, 0);
+        const LRESULT check =
+            ::SendDlgItemMessageW(m_hWnd, static_cast<int>(id), BM_GETCHECK, 0, 0);
         Edit(control.row, control.field, check == BST_CHECKED);
         return;
     }
@@ -296,7 +302,8 @@ void CMfxZephrinMapPropPage::OnRowSpin(UINT id, NMHDR* header, LRESULT* result) 
     const auto* change = reinterpret_cast<const NMUPDOWN*>(header);
     int from = TypedValue(control.row, control.field);
     if (from < 0) from = change->iPos;
-    Edit(control.row, control.field, std::clamp(from + change->iDelta, 0, MapFieldMax(control.field)));
+    Edit(control.row, control.field,
+         std::clamp(from + change->iDelta, 0, MapFieldMax(control.field)));
 }
 
 // Replaces every mapping with the set-up, as one edit.

@@ -10,8 +10,7 @@ constexpr char kTitle[] = "Quillfen Zephrin Map";
 
 }  // namespace
 
-CMfxZephrinMapPropPage::CMfxZephrinMapPropPage()
-    : COlePropertyPage(IDD_ZEPHRIN_MAP_PAGE, kTitle) {}
+CMfxZephrinMapPropPage::CMfxZephrinMapPropPage() : COlePropertyPage(IDD_ZEPHRIN_MAP_PAGE, kTitle) {}
 
 CMfxZephrinMapPropPage::~CMfxZephrinMapPropPage() {
     DetachFilter();
@@ -34,7 +33,9 @@ HRESULT CMfxZephrinMapPropPage::OnSetObject(IUnknown* object) {
     return S_OK;
 }
 
-void CMfxZephrinMapPropPage::FilterDetached(CMfxZephrinMapFilter* filter) { m_filter.Forget(filter); }
+void CMfxZephrinMapPropPage::FilterDetached(CMfxZephrinMapFilter* filter) {
+    m_filter.Forget(filter);
+}
 
 void CMfxZephrinMapPropPage::DetachFilter() {
     CLockGuard link(PageLinkLock());

@@ -63,8 +63,9 @@ TEST_F(MapPageControls, EveryControlWritesTheSettingItShows) {
     base.mappings[7] = base.mappings[0];  // the first and last rows, alike
     for (int row : {0, 7}) {
         for (const auto& step : rows) {
-            SCOPED_TRACE(testing::Message() << "row " << row << ", field " << static_cast<int>(step.field)
-                                            << ", act " << static_cast<int>(step.act));
+            SCOPED_TRACE(testing::Message()
+                         << "row " << row << ", field " << static_cast<int>(step.field) << ", act "
+                         << static_cast<int>(step.act));
             Load(base);
             Pump();
             Clean();
@@ -199,8 +200,10 @@ TEST_F(MapPageControls, StartFromReplacesEveryMappingAsOneEdit) {
         EXPECT_EQ(Text(setup.row, MapField::kHighKey), setup.high);
         const LRESULT controller = Send(Item(setup.row, MapField::kController), CB_GETCURSEL);
         wchar_t name[40] = {};
-        Send(Item(setup.row, MapField::kController), CB_GETLBTEXT, controller, reinterpret_cast<LPARAM>(name));
-        EXPECT_EQ(std::wstring(name), std::wstring(setup.controller, setup.controller + std::strlen(setup.controller)));
+        Send(Item(setup.row, MapField::kController), CB_GETLBTEXT, controller,
+             reinterpret_cast<LPARAM>(name));
+        EXPECT_EQ(std::wstring(name),
+                  std::wstring(setup.controller, setup.controller + std::strlen(setup.controller)));
         EXPECT_EQ(Send(Item(setup.row, MapField::kMode), CB_GETCURSEL), setup.mode);
         EXPECT_EQ(Send(Item(setup.row, MapField::kVelocity), BM_GETCHECK), setup.velocity);
         EXPECT_FALSE(IsWindowEnabled(Item(7, MapField::kLowKey)));
@@ -223,12 +226,18 @@ TEST_F(MapPageControls, ListsNameTheirItems) {
         int index;
         const wchar_t* text;
     } items[] = {
-        {MapField::kInChannel, 0, L"Any"},          {MapField::kInChannel, 16, L"16"},
-        {MapField::kOutChannel, 0, L"Same"},        {MapField::kOutChannel, 1, L"1"},
-        {MapField::kMode, 0, L"Held"},              {MapField::kMode, 1, L"Latch"},
-        {MapField::kController, 0, L"0 Bank select"}, {MapField::kController, 3, L"3"},
-        {MapField::kController, 7, L"7 Volume"},    {MapField::kController, 64, L"64 Sustain pedal"},
-        {MapField::kController, 66, L"66 Sostenuto"}, {MapField::kController, 127, L"127 Poly on"},
+        {MapField::kInChannel, 0, L"Any"},
+        {MapField::kInChannel, 16, L"16"},
+        {MapField::kOutChannel, 0, L"Same"},
+        {MapField::kOutChannel, 1, L"1"},
+        {MapField::kMode, 0, L"Held"},
+        {MapField::kMode, 1, L"Latch"},
+        {MapField::kController, 0, L"0 Bank select"},
+        {MapField::kController, 3, L"3"},
+        {MapField::kController, 7, L"7 Volume"},
+        {MapField::kController, 64, L"64 Sustain pedal"},
+        {MapField::kController, 66, L"66 Sostenuto"},
+        {MapField::kController, 127, L"127 Poly on"},
     };
     for (const auto& item : items) {
         SCOPED_TRACE(static_cast<int>(item.field));
@@ -250,7 +259,8 @@ TEST_F(MapPageControls, TabOrderRunsRowByRow) {
     Pump();
     std::vector<int> expected;
     for (int row = 0; row < kMapMaxMappings; ++row)
-        for (int field = 0; field < kMapFields; ++field) expected.push_back(Id(row, static_cast<MapField>(field)));
+        for (int field = 0; field < kMapFields; ++field)
+            expected.push_back(Id(row, static_cast<MapField>(field)));
     expected.push_back(IDC_START_FROM);
     expected.push_back(IDC_MAP_LOOKAHEAD_FIX);
     std::vector<int> order;
@@ -283,7 +293,8 @@ TEST_F(MapPageControls, FitsAFrameOnA1366By768Screen) {
     EXPECT_LE(info.size.cy, 768 - 40 - 200);
     // Every control lies within the page.
     const RECT pageRect = {0, 0, info.size.cx, info.size.cy};
-    for (HWND child = GetWindow(PageWindow(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    for (HWND child = GetWindow(PageWindow(), GW_CHILD); child;
+         child = GetWindow(child, GW_HWNDNEXT)) {
         RECT rect;
         GetWindowRect(child, &rect);
         MapWindowPoints(nullptr, PageWindow(), reinterpret_cast<POINT*>(&rect), 2);
@@ -372,7 +383,9 @@ TEST_F(MapPageLink, FilterGoingFirstLeavesAnActivePageHarmless) {
 
 TEST_F(MapPageLink, PageGoingFirstIsNeverReachedAgain) {
     for (int way = 0; way < 3; ++way) {
-        SCOPED_TRACE(way == 0 ? "released while active" : way == 1 ? "after Deactivate" : "never active");
+        SCOPED_TRACE(way == 0   ? "released while active"
+                     : way == 1 ? "after Deactivate"
+                                : "never active");
         if (way < 2) {
             ASSERT_EQ(Activate(), S_OK);
         }
