@@ -14,8 +14,9 @@
 #include <cstdint>
 
 // Guards every filter's page and every page's filter. Held only for pointer
-// updates and for calls that never wait on another thread, so a thread that
-// takes it is never held up by a user interface.
+// updates and for short reads and edits of the filter, never while waiting
+// for a window thread, so a thread that takes it is never held up by a user
+// interface.
 CCriticalSection& PageLinkLock();
 
 // What a filter needs of its page: to be told when it goes.
