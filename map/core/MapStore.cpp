@@ -16,6 +16,9 @@ CMapStore::CMapStore()
 CMapStore::CWriterTurn::CWriterTurn(CMapStore& store) : m_store(store) {
     // Another editor's edit takes nanoseconds; a MIDI path never waits here.
     while (!m_store.TryBeginTurn()) YieldThread();
+    // A key learned while the last turn was ending is applied first, so that
+    // this turn reads and edits the settings with it.
+    m_store.TakeLearned();
 }
 
 CMapStore::CWriterTurn::~CWriterTurn() { m_store.EndTurn(); }
@@ -51,15 +54,20 @@ void CMapStore::Learn(int mapping, uint8_t key, uint8_t channel) {
 void CMapStore::ApplyLearned() {
     while (m_learned.load(std::memory_order_seq_cst) != 0) {
         if (m_writing.exchange(true, std::memory_order_seq_cst)) return;  // the holder applies it
-        const uint32_t learned = m_learned.exchange(0, std::memory_order_acquire);
-        if (learned != 0) {
-            const int mapping = static_cast<int>(learned >> 16 & 0xFF);
-            MapMapping m = m_settings.mappings[mapping];
-            m.lowKey = m.highKey = static_cast<uint8_t>(learned & 0xFF);
-            if (m.inChannel != 0) m.inChannel = static_cast<uint8_t>((learned >> 8 & 0xFF) + 1);
-            m_settings.SetMapping(mapping, m);
-            m_tables.Publish(CompileMapTables(m_settings));
-        }
+        TakeLearned();
         m_writing.store(false, std::memory_order_seq_cst);
     }
+}
+
+// In a writer's turn: the waiting learned key, if any, into the settings
+// and the published tables.
+void CMapStore::TakeLearned() {
+    const uint32_t learned = m_learned.exchange(0, std::memory_order_acquire);
+    if (learned == 0) return;
+    const int mapping = static_cast<int>(learned >> 16 & 0xFF);
+    MapMapping m = m_settings.mappings[mapping];
+    m.lowKey = m.highKey = static_cast<uint8_t>(learned & 0xFF);
+    if (m.inChannel != 0) m.inChannel = static_cast<uint8_t>((learned >> 8 & 0xFF) + 1);
+    m_settings.SetMapping(mapping, m);
+    m_tables.Publish(CompileMapTables(m_settings));
 }

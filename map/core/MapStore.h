@@ -55,6 +55,7 @@ private:
     // Applies a learned key waiting to be applied, if any and if no other
     // writer holds the turn.
     void ApplyLearned();
+    void TakeLearned();
 
     std::atomic<bool> m_writing{false};
     // A learned key waiting: kLearnedFlag | mapping << 16 | channel << 8 | key.

@@ -19,6 +19,7 @@
 #include "map/filter/MapIds.h"
 #include "zephrin/filter/ZephrinIds.h"
 #include "tests/server/RegistryTools.h"
+#include "tests/support/MapRegistry.h"
 #include "tests/support/HostQueues.h"
 
 #include <objbase.h>
@@ -49,20 +50,6 @@ void ExpectText(const std::string& actual, const std::string& expected, const st
 
 std::string ModuleIn(const std::string& dir, const char* module = "Zephrin.dll") {
     return dir + "\\" + module;
-}
-
-// Zephrin Map's entries in a view, and what they are when its module in dir
-// is registered.
-std::string MapEntries(REGSAM view) {
-    return DumpTree(HKEY_CLASSES_ROOT, ClassKeyOf(CLSID_ZephrinMapFilter), view) +
-           DumpTree(HKEY_LOCAL_MACHINE, HostKeyOf(CLSID_ZephrinMapFilter), view);
-}
-
-std::string MapListing(const std::string& dir) {
-    const std::string key = ClassKeyOf(CLSID_ZephrinMapFilter);
-    return KeyListing(key, "Quillfen Zephrin Map") +
-           KeyListing(key + "\\InprocServer32", ModuleIn(dir, "ZephrinMap.dll").c_str()) +
-           KeyListing(HostKeyOf(CLSID_ZephrinMapFilter));
 }
 
 // A value of the uninstall entry, which lives in the 64-bit view.
@@ -115,8 +102,10 @@ int Installed(const std::string& dir64, const std::string& dir32) {
                "the 64-bit view's entries");
     ExpectText(DumpEntries(KEY_WOW64_32KEY), RegisteredListing(ModuleIn(dir32)),
                "the 32-bit view's entries");
-    ExpectText(MapEntries(KEY_WOW64_64KEY), MapListing(dir64), "the 64-bit view's Map entries");
-    ExpectText(MapEntries(KEY_WOW64_32KEY), MapListing(dir32), "the 32-bit view's Map entries");
+    ExpectText(MapEntries(KEY_WOW64_64KEY), MapRegisteredListing(ModuleIn(dir64, "ZephrinMap.dll")),
+               "the 64-bit view's Map entries");
+    ExpectText(MapEntries(KEY_WOW64_32KEY), MapRegisteredListing(ModuleIn(dir32, "ZephrinMap.dll")),
+               "the 32-bit view's Map entries");
     Expect(StringValue("DisplayName") == "Quillfen Zephrin and Zephrin Map",
            "uninstall entry: DisplayName is " + StringValue("DisplayName"));
     Expect(StringValue("Publisher") == "Quillfen Audio", "uninstall entry: Publisher");

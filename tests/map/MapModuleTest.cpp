@@ -7,6 +7,7 @@
 #include "tests/server/ClassObjectCases.h"
 #include "tests/server/ModuleTools.h"
 #include "tests/server/RegistryTools.h"
+#include "tests/support/MapRegistry.h"
 #include "tests/support/HostQueues.h"
 #include "tests/support/PropertyFrameWatch.h"
 #include "tests/support/Streams.h"
@@ -27,18 +28,6 @@ const CServerUnderTest kMapModule = {"MapModule",
                                      [] { g_map.reset(); },
                                      &CLSID_ZephrinMapFilter,
                                      &CLSID_ZephrinMapPropPage};
-
-std::string MapEntries() {
-    return DumpTree(HKEY_CLASSES_ROOT, ClassKeyOf(CLSID_ZephrinMapFilter)) +
-           DumpTree(HKEY_CLASSES_ROOT, ClassKeyOf(CLSID_ZephrinMapPropPage)) +
-           DumpTree(HKEY_LOCAL_MACHINE, HostKeyOf(CLSID_ZephrinMapFilter));
-}
-
-void RemoveMapEntries() {
-    RemoveTree(HKEY_CLASSES_ROOT, ClassKeyOf(CLSID_ZephrinMapFilter));
-    RemoveTree(HKEY_CLASSES_ROOT, ClassKeyOf(CLSID_ZephrinMapPropPage));
-    RemoveTree(HKEY_LOCAL_MACHINE, HostKeyOf(CLSID_ZephrinMapFilter));
-}
 
 bool MapLoaded() { return GetModuleHandleA("ZephrinMap.dll") != nullptr; }
 
@@ -81,13 +70,7 @@ TEST_F(MapModule, RegistersBesideZephrinAndUnregistersWithoutTouchingIt) {
     ASSERT_EQ(zephrin, RegisteredListing(ModulePath()));
 
     ASSERT_EQ(RegisterModuleFile(MapPath(), false), 0);
-    const std::string classKey = ClassKeyOf(CLSID_ZephrinMapFilter);
-    const std::string pageKey = ClassKeyOf(CLSID_ZephrinMapPropPage);
-    EXPECT_EQ(MapEntries(), KeyListing(classKey, "Quillfen Zephrin Map") +
-                                KeyListing(classKey + "\\InprocServer32", MapPath().c_str()) +
-                                KeyListing(pageKey, "Quillfen MFX Zephrin Map Property Page") +
-                                KeyListing(pageKey + "\\InprocServer32", MapPath().c_str()) +
-                                KeyListing(HostKeyOf(CLSID_ZephrinMapFilter)));
+    EXPECT_EQ(MapEntries(), MapRegisteredListing(MapPath()));
     EXPECT_EQ(DumpEntries(), zephrin);
 
     ASSERT_EQ(RegisterModuleFile(MapPath(), true), 0);
