@@ -2,7 +2,7 @@
 #include "bench/ImportCounter.h"
 
 #include <atomic>
-#include <cstring>
+#include <memory>
 
 namespace {
 
@@ -104,41 +104,15 @@ ImportCounts CImportCounter::Now() {
 }
 
 CImportCounter::CImportCounter(HMODULE module) {
-    auto* base = reinterpret_cast<uint8_t*>(module);
-    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
-    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    if (!dir.VirtualAddress) return;
     size_t hookCount = 0;
     const Hook* hooks = Hooks(hookCount);
-    for (auto* desc = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress);
-         desc->Name; ++desc) {
-        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + desc->OriginalFirstThunk);
-        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + desc->FirstThunk);
-        for (; names->u1.AddressOfData; ++names, ++slots) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-            const char* name = reinterpret_cast<const char*>(
-                reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)->Name);
-            for (size_t h = 0; h < hookCount; ++h) {
-                if (std::strcmp(name, hooks[h].name) != 0) continue;
-                void** slot = reinterpret_cast<void**>(&slots->u1.Function);
-                DWORD protection = 0;
-                if (!VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection)) break;
-                *hooks[h].original = *slot;
-                m_patched.push_back({slot, *slot});
-                *slot = hooks[h].stub;
-                VirtualProtect(slot, sizeof *slot, protection, &protection);
-                break;
-            }
-        }
+    for (size_t h = 0; h < hookCount; ++h) {
+        auto redirect = std::make_unique<CImportRedirect>(FindImportSlot(module, hooks[h].name),
+                                                          hooks[h].stub);
+        if (!*redirect) continue;
+        *hooks[h].original = redirect->Original();
+        m_redirects.push_back(std::move(redirect));
     }
 }
 
-CImportCounter::~CImportCounter() {
-    for (const Patch& patch : m_patched) {
-        DWORD protection = 0;
-        if (!VirtualProtect(patch.slot, sizeof *patch.slot, PAGE_READWRITE, &protection)) continue;
-        *patch.slot = patch.original;
-        VirtualProtect(patch.slot, sizeof *patch.slot, protection, &protection);
-    }
-}
+CImportCounter::~CImportCounter() = default;

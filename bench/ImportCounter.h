@@ -4,9 +4,12 @@
 // originals, and puts the entries back when it goes.
 #pragma once
 
+#include "common/ImportTable.h"
+
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 enum class ImportKind { Allocation, Lock, Wait, SentMessage, PostedMessage, kCount };
@@ -25,13 +28,9 @@ public:
     CImportCounter& operator=(const CImportCounter&) = delete;
 
     // How many imports were found and redirected.
-    size_t Hooked() const { return m_patched.size(); }
+    size_t Hooked() const { return m_redirects.size(); }
     static ImportCounts Now();
 
 private:
-    struct Patch {
-        void** slot;
-        void* original;
-    };
-    std::vector<Patch> m_patched;
+    std::vector<std::unique_ptr<CImportRedirect>> m_redirects;
 };

@@ -17,8 +17,8 @@ INT_PTR CALLBACK MeasureProc(HWND, UINT, WPARAM, LPARAM) { return TRUE; }
 
 }  // namespace
 
-COlePropertyPage::COlePropertyPage(UINT templateId, const char* title)
-    : CDialog(templateId, nullptr), m_title(title) {}
+COlePropertyPage::COlePropertyPage(UINT templateId, const char* title, HelpKind help)
+    : CDialog(templateId, nullptr), m_title(title), m_help(help) {}
 
 void COlePropertyPage::DestroyPageWindow() {
     if (m_hWnd && GetWindowThreadProcessId(m_hWnd, nullptr) == GetCurrentThreadId()) {
@@ -145,26 +145,6 @@ STDMETHODIMP COlePropertyPage::Apply() {
 void COlePropertyPage::SetModifiedFlag() {
     m_pageDirty = 1;
     if (m_site) m_site->OnStatusChange(PROPPAGESTATUS_DIRTY);
-}
-
-bool COlePropertyPage::HelpPathFor(const char* modulePath, char (&helpPath)[kHelpPathSize]) {
-    std::memset(helpPath, 0, sizeof helpPath);
-    const size_t length = strnlen(modulePath, kHelpPathSize);
-    if (length < 3 || length >= kHelpPathSize) return false;
-    std::memcpy(helpPath, modulePath, length - 3);
-    std::memcpy(helpPath + length - 3, "HLP", 3);
-    return true;
-}
-
-STDMETHODIMP COlePropertyPage::Help(LPCOLESTR) {
-    AFX_MAINTAIN_STATE2 state(AfxGetStaticModuleState());
-    char modulePath[kHelpPathSize] = {};
-    const DWORD length = GetModuleFileNameA(AfxGetInstanceHandle(), modulePath, sizeof modulePath);
-    char helpPath[kHelpPathSize];
-    // A path cut short by the buffer names no file of ours: no help then.
-    if (length == 0 || length >= sizeof modulePath || !HelpPathFor(modulePath, helpPath))
-        return E_NOTIMPL;
-    return WinHelpA(m_hWnd, helpPath, HELP_CONTENTS, 0) ? S_FALSE : E_NOTIMPL;
 }
 
 STDMETHODIMP COlePropertyPage::TranslateAccelerator(MSG*) { return E_NOTIMPL; }

@@ -14,8 +14,12 @@
 
 class COlePropertyPage : public CDialog, public IPropertyPage {
 public:
+    // How Help helps: the guide beside the module, or first the module's own
+    // classic help file where it has one.
+    enum class HelpKind { kGuide, kClassicFileOrGuide };
+
     // The page of dialog template templateId, named title on the frame's tab.
-    COlePropertyPage(UINT templateId, const char* title);
+    COlePropertyPage(UINT templateId, const char* title, HelpKind help = HelpKind::kGuide);
 
     // IUnknown; the IPropertyPage interface is the object's identity.
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
@@ -34,6 +38,12 @@ public:
     STDMETHODIMP Apply() override;
     STDMETHODIMP Help(LPCOLESTR pszHelpDir) override;
     STDMETHODIMP TranslateAccelerator(MSG* pMsg) override;
+
+    // Help: with HelpKind::kClassicFileOrGuide, the Windows Help engine on the
+    // module's classic help file when there is one beside it; otherwise the
+    // guide beside the module (kGuideFileName) in the user's browser. S_FALSE
+    // when something opened, E_NOTIMPL when nothing could.
+    static constexpr wchar_t kGuideFileName[] = L"ZephrinGuide.html";
 
     static constexpr size_t kHelpPathSize = 100;
 
@@ -59,8 +69,12 @@ protected:
     void SetModifiedFlag();
 
 private:
+    HRESULT OpenClassicHelp();
+    HRESULT OpenGuide();
+
     LONG volatile m_refCount = 1;
     const char* const m_title;
+    const HelpKind m_help;
     CComPtr<IPropertyPageSite> m_site;
     LONG m_pageDirty = 0;
 };

@@ -5,8 +5,11 @@
 ; registered in its own registry view; on 32-bit Windows the 32-bit modules.
 ; A components page lets a user leave either plug-in out.
 ;
+; The musicians' guide goes beside the modules in both folders, where each
+; page's Help finds it, with a shortcut in the Start menu.
+;
 ; Build: makensis -DZEPHRIN32=... -DZEPHRIN64=... -DMAP32=... -DMAP64=...
-;                  -DREADME=... -DOUTFILE=... Zephrin.nsi
+;                  -DGUIDE=... -DREADME=... -DOUTFILE=... Zephrin.nsi
 
 Unicode true
 SetCompressor /SOLID lzma
@@ -16,14 +19,17 @@ SetCompressor /SOLID lzma
 !include "LogicLib.nsh"
 !include "FileFunc.nsh"
 
-!ifndef ZEPHRIN32 | ZEPHRIN64 | MAP32 | MAP64 | README | OUTFILE
-  !error "define ZEPHRIN32, ZEPHRIN64, MAP32, MAP64, README and OUTFILE"
+!ifndef ZEPHRIN32 | ZEPHRIN64 | MAP32 | MAP64 | GUIDE | README | OUTFILE
+  !error "define ZEPHRIN32, ZEPHRIN64, MAP32, MAP64, GUIDE, README and OUTFILE"
 !endif
 
 !define PRODUCT "Quillfen Zephrin and Zephrin Map"
 !define PUBLISHER "Quillfen Audio"
 !define VERSION "1.1.0.0"
 !define FOLDER "Quillfen\Zephrin"
+!define GUIDE_FILE "ZephrinGuide.html"
+!define SHORTCUT_FOLDER "Quillfen"
+!define SHORTCUT "Zephrin guide.lnk"
 ; The key of the earlier installer, which carried Zephrin only: installing
 ; over it upgrades in place.
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\QuillfenZephrin"
@@ -161,6 +167,15 @@ SectionEnd
 Section "-Finish"
   SetOutPath "$INSTDIR"
   File "/oname=README.txt" "${README}"
+  File "/oname=${GUIDE_FILE}" "${GUIDE}"
+  ${If} $Dir32 != $INSTDIR
+    SetOutPath "$Dir32"
+    File "/oname=${GUIDE_FILE}" "${GUIDE}"
+  ${EndIf}
+  SetShellVarContext all
+  CreateDirectory "$SMPROGRAMS\${SHORTCUT_FOLDER}"
+  CreateShortCut "$SMPROGRAMS\${SHORTCUT_FOLDER}\${SHORTCUT}" "$INSTDIR\${GUIDE_FILE}"
+  SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
@@ -199,6 +214,11 @@ Section "Uninstall"
   ${EndIf}
   !insertmacro RemoveModules "Zephrin.dll"
   !insertmacro RemoveModules "ZephrinMap.dll"
+  SetShellVarContext all
+  Delete "$SMPROGRAMS\${SHORTCUT_FOLDER}\${SHORTCUT}"
+  RMDir "$SMPROGRAMS\${SHORTCUT_FOLDER}"
+  Delete "$Dir32\${GUIDE_FILE}"
+  Delete "$INSTDIR\${GUIDE_FILE}"
   Delete "$INSTDIR\README.txt"
   Delete "$INSTDIR\Uninstall.exe"
   ; Folders go only when empty: anything a user put there stays.

@@ -5,9 +5,11 @@
 # upgrade refused while a host has a module loaded, and the uninstall, with
 # what each step must leave checked from inside the prefix.
 # Usage: installer-test.sh SETUP EARLIER_SETUP CHECK32 CHECK64 PLUGINS32 PLUGINS64 WORKDIR
-# (PLUGINS32 and PLUGINS64: the folders with each target's built modules)
+# (PLUGINS32 and PLUGINS64: the folders with each target's built modules,
+# the 32-bit one with the built guide)
 set -euo pipefail
 setup=$1 earlier=$2 check32=$3 check64=$4 plugins32=$5 plugins64=$6 work=$7
+guide=$plugins32/ZephrinGuide.html
 scripts=$(cd "$(dirname "$0")/../../scripts" && pwd)
 run=$scripts/wine-run32
 for f in "$setup" "$earlier" "$check64" "$plugins64/Zephrin.dll" "$plugins64/ZephrinMap.dll"; do
@@ -44,12 +46,22 @@ fi
 rm -rf "$WINEPREFIX/drive_c/Program Files/Quillfen" "$WINEPREFIX/drive_c/Program Files (x86)/Quillfen"
 
 # expect_files MODULE...: the folders hold these modules, each its target's
-# build, and the 64-bit one the readme and the uninstaller as well.
+# build, and the 64-bit one the readme and the uninstaller as well; with
+# Zephrin Map (this installer), the guide is in both folders and the Start
+# menu has its shortcut.
+shortcut="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Quillfen/Zephrin guide.lnk"
 expect_files() {
-  local modules="$*"
-  [ "$(cd "$unix64" && ls | tr '\n' ' ')" = "README.txt Uninstall.exe ${modules// /.dll }.dll " ] \
+  local files32 files64
+  files32=$(printf '%s.dll\n' "$@")
+  if [ "$*" = "Zephrin ZephrinMap" ]; then
+    files32=$(printf '%s\nZephrinGuide.html\n' "$files32")
+    [ -f "$shortcut" ] || fail "no Start-menu shortcut to the guide"
+    cmp -s "$unix64/ZephrinGuide.html" "$guide" || fail "the 64-bit folder's guide is not the built one"
+  fi
+  files64=$(printf 'README.txt\nUninstall.exe\n%s\n' "$files32")
+  [ "$(cd "$unix64" && ls | LC_ALL=C sort)" = "$(LC_ALL=C sort <<<"$files64")" ] \
     || fail "the 64-bit folder holds: $(ls "$unix64" 2>&1 | tr '\n' ' ')"
-  [ "$(cd "$unix32" && ls | tr '\n' ' ')" = "${modules// /.dll }.dll " ] \
+  [ "$(cd "$unix32" && ls | LC_ALL=C sort)" = "$(LC_ALL=C sort <<<"$files32")" ] \
     || fail "the 32-bit folder holds: $(ls "$unix32" 2>&1 | tr '\n' ' ')"
   for module in "$@"; do
     cmp -s "$unix64/$module.dll" "$plugins64/$module.dll" || fail "the 64-bit $module.dll is not the 64-bit build"
@@ -109,6 +121,7 @@ gone() {
 }
 for _ in $(seq 120); do gone && break; sleep 5; done
 elapsed
+[ ! -e "$shortcut" ] && [ ! -e "$(dirname "$shortcut")" ] || fail "the Start-menu shortcut or its folder is left"
 for d in "Program Files/Quillfen" "Program Files (x86)/Quillfen"; do
   [ ! -e "$WINEPREFIX/drive_c/$d" ] || fail "left behind: $d: $(find "$WINEPREFIX/drive_c/$d" | tr '\n' ' ')"
 done

@@ -396,4 +396,18 @@ TEST(HostToolWithMap, SettingsFromTheCommandLineAndFromFiles) {
         EXPECT_NE(run.err.find(o.words), std::string::npos) << run.err;
     }
 }
+
+// Map's page has a Learn button per mapping: --learn N presses mapping N's.
+TEST(HostToolWithMap, LearnIntoAMappingThroughThePage) {
+    const std::string maps = kMap + " --map \"keys=60 cc=64\" --map \"keys=62 cc=1 ch=3\"";
+    const ToolRun run = RunTool(maps + " live --learn 2", "90 48 5A\n80 48 00\n80 3C 00\n99 48 64\n");
+    EXPECT_EQ(run.exitCode, 0u) << run.err;
+    // Mapping 2 listens on one channel, so it learns the note's channel too.
+    EXPECT_EQ(run.out, "B0 01 00\nB0 40 00\n99 48 64\n");
+    EXPECT_NE(run.err.find("mapping 2 learned key 72 (C4) on channel 1"), std::string::npos) << run.err;
+
+    const ToolRun wrong = RunTool(kMap + " live --learn", "90 48 5A\n");
+    EXPECT_EQ(wrong.exitCode, 1u);
+    EXPECT_NE(wrong.err.find("--learn N"), std::string::npos) << wrong.err;
+}
 #endif

@@ -118,6 +118,7 @@ namespace {
 
 struct ButtonSearch {
     const char* caption;
+    int skip;  // matches to pass over before the one wanted
     HWND found;
 };
 
@@ -126,7 +127,8 @@ BOOL CALLBACK MatchButton(HWND child, LPARAM param) {
     char cls[32] = {}, text[64] = {};
     GetClassNameA(child, cls, sizeof cls);
     GetWindowTextA(child, text, sizeof text);
-    if (lstrcmpiA(cls, "Button") == 0 && lstrcmpA(text, search->caption) == 0) {
+    if (lstrcmpiA(cls, "Button") == 0 && lstrcmpA(text, search->caption) == 0 &&
+        search->skip-- == 0) {
         search->found = child;
         return FALSE;
     }
@@ -135,16 +137,17 @@ BOOL CALLBACK MatchButton(HWND child, LPARAM param) {
 
 }  // namespace
 
-HWND CPageSession::FindButton(const char* caption) const {
-    ButtonSearch search{caption, nullptr};
+HWND CPageSession::FindButton(const char* caption, int index) const {
+    ButtonSearch search{caption, index, nullptr};
     if (m_parent) EnumChildWindows(m_parent, MatchButton, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
-bool CPageSession::PressButton(const char* caption, std::string& error) const {
-    HWND button = FindButton(caption);
+bool CPageSession::PressButton(const char* caption, std::string& error, int index) const {
+    HWND button = FindButton(caption, index);
     if (!button) {
         error = std::string("the property page has no button \"") + caption + "\"";
+        if (index) error += " number " + std::to_string(index + 1);
         return false;
     }
     SendMessageA(GetParent(button), WM_COMMAND,

@@ -51,10 +51,12 @@ public:
     // Deactivates the page, takes the site back and releases it.
     void Close();
 
-    // The page's button with this caption, or null.
-    HWND FindButton(const char* caption) const;
+    // The page's button with this caption, or null; with an index, the
+    // index-th (from 0) of the buttons with that caption, in the page's
+    // order of controls.
+    HWND FindButton(const char* caption, int index = 0) const;
     // Sends the page what the button sends when it is pressed.
-    bool PressButton(const char* caption, std::string& error) const;
+    bool PressButton(const char* caption, std::string& error, int index = 0) const;
     HWND Frame() const { return m_parent; }
 
 private:

@@ -84,8 +84,11 @@ Both:
 Playback and live input:
   --window TICKS  playback window (default one beat)
   --batch N       live messages per OnInput call (default 1)
-  --learn         live: press the page's Learn Key button first, so that the
-                  next note-on becomes the key
+  --learn         live: press Zephrin's Learn Key button on its page first,
+                  so that the next note-on becomes the key
+  --learn N       live: press the Learn button of Zephrin Map's mapping N
+                  (1-8) on its page first, so that the next note-on becomes
+                  that mapping's key
   --help          this text
 
 Errors name the file and the byte offset; the exit code is then 1 (2 for a
@@ -103,6 +106,7 @@ struct Options {
     int32_t window = 0;
     size_t batch = 1;
     bool learn = false;
+    int learnMapping = 0;  // 1-8: Map's mapping to learn; 0: Zephrin's key
 };
 
 int Fail(const std::string& message) {
@@ -164,6 +168,11 @@ int ParseArguments(int argc, char** argv, Options& options) {
             options.batch = static_cast<size_t>(number);
         } else if (arg == "--learn") {
             options.learn = true;
+            // An optional mapping number: --learn 3.
+            if (i + 1 < argc && ParseNumber(argv[i + 1], 1, kMapMaxMappings, number)) {
+                options.learnMapping = static_cast<int>(number);
+                ++i;
+            }
         } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
             return Usage("unknown option " + arg);
         } else if (options.command.empty()) {
@@ -356,19 +365,27 @@ int Play(const Options& options, IMfxEventFilter* filter) {
 int Live(const Options& options, const CLoadedFilter& filter) {
     std::string error;
     CPageSession page;
-    // Learning presses Zephrin's Learn Key button and reads the key it learned.
-    auto readZephrin = [&](ZephrinSettings& settings) {
-        MapSettings map;
-        const SettingsFormat format = ReadSettings(filter.get(), settings, map, error);
-        if (format == SettingsFormat::kMap) error = "Zephrin Map's filter has no Learn Key button";
-        return format == SettingsFormat::kZephrin;
-    };
-    ZephrinSettings before;
+    // Learning presses the page's Learn button, as a user would: Zephrin's
+    // Learn Key, or the Learn button of Map's mapping N (the Nth on the page).
+    ZephrinSettings zephrinBefore;
+    MapSettings mapBefore;
+    SettingsFormat format = SettingsFormat::kUnknown;
     if (options.learn) {
-        if (!readZephrin(before) || FAILED(page.Open(filter, error)) ||
-            !page.PressButton("Learn Key", error))
+        format = ReadSettings(filter.get(), zephrinBefore, mapBefore, error);
+        const bool map = format == SettingsFormat::kMap;
+        if (format == SettingsFormat::kUnknown) return Fail("learn: " + error);
+        if (map != (options.learnMapping != 0))
+            return Fail(map ? "learn: Zephrin Map learns into a mapping: --learn N, N from 1 to 8"
+                            : "learn: Zephrin learns its one key: --learn without a number");
+        if (FAILED(page.Open(filter, error)) ||
+            !page.PressButton(map ? "Learn" : "Learn Key", error,
+                              map ? options.learnMapping - 1 : 0))
             return Fail("learn: " + error);
-        std::cerr << "zephrin-host: learning: the next note-on becomes the key\n";
+        if (map)
+            std::cerr << "zephrin-host: learning: the next note-on becomes mapping "
+                      << options.learnMapping << "'s key\n";
+        else
+            std::cerr << "zephrin-host: learning: the next note-on becomes the key\n";
     }
 
     HRESULT hr;
@@ -395,13 +412,23 @@ int Live(const Options& options, const CLoadedFilter& filter) {
     if (FAILED(hr)) return Fail(error);
 
     if (options.learn) {
-        ZephrinSettings after;
-        if (!readZephrin(after)) return Fail(error);
-        if (after.keyIn != before.keyIn)
-            std::cerr << "zephrin-host: learned key " << after.keyIn << " (" << NoteName(after.keyIn)
-                      << ")\n";
-        else if (page.FindButton("LEARNING"))
+        ZephrinSettings zephrinAfter;
+        MapSettings mapAfter;
+        if (ReadSettings(filter.get(), zephrinAfter, mapAfter, error) != format) return Fail(error);
+        if (format == SettingsFormat::kZephrin && zephrinAfter.keyIn != zephrinBefore.keyIn) {
+            std::cerr << "zephrin-host: learned key " << zephrinAfter.keyIn << " ("
+                      << NoteName(zephrinAfter.keyIn) << ")\n";
+        } else if (format == SettingsFormat::kMap &&
+                   mapAfter.mappings[options.learnMapping - 1] !=
+                       mapBefore.mappings[options.learnMapping - 1]) {
+            const MapMapping& m = mapAfter.mappings[options.learnMapping - 1];
+            std::cerr << "zephrin-host: mapping " << options.learnMapping << " learned key "
+                      << int(m.lowKey) << " (" << NoteName(m.lowKey) << ")";
+            if (m.inChannel) std::cerr << " on channel " << int(m.inChannel);
+            std::cerr << "\n";
+        } else {
             std::cerr << "zephrin-host: still learning: no note-on came\n";
+        }
     }
     return 0;
 }

@@ -16,7 +16,8 @@ constexpr UINT kRefreshMessage = WM_APP + 1;
 }  // namespace
 
 CMfxZephrinPropPage::CMfxZephrinPropPage()
-    : COlePropertyPage(IDD_ZEPHRIN_PAGE, kTitle), m_refresh(kRefreshMessage) {}
+    : COlePropertyPage(IDD_ZEPHRIN_PAGE, kTitle, HelpKind::kClassicFileOrGuide),
+      m_refresh(kRefreshMessage) {}
 
 CMfxZephrinPropPage::~CMfxZephrinPropPage() {
     DetachFilter();
