@@ -34,6 +34,15 @@ void CMapStore::EndTurn() {
     if (m_learned.load(std::memory_order_seq_cst) != 0) ApplyLearned();
 }
 
+void CMapStore::PaceEdits() {
+    while (MonotonicMicroseconds() - m_lastPublished < kEditPaceMicroseconds) YieldThread();
+}
+
+void CMapStore::Publish() {
+    m_tables.Publish(CompileMapTables(m_settings));
+    m_lastPublished = MonotonicMicroseconds();
+}
+
 MapSettings CMapStore::Settings() {
     CWriterTurn turn(*this);
     return m_settings;
@@ -69,5 +78,6 @@ void CMapStore::TakeLearned() {
     m.lowKey = m.highKey = static_cast<uint8_t>(learned & 0xFF);
     if (m.inChannel != 0) m.inChannel = static_cast<uint8_t>((learned >> 8 & 0xFF) + 1);
     m_settings.SetMapping(mapping, m);
-    m_tables.Publish(CompileMapTables(m_settings));
+    // A learned key is not paced: the MIDI thread that learned it never waits.
+    Publish();
 }

@@ -23,15 +23,24 @@ public:
     MapTables Tables() const { return m_tables.Read(); }
 
     // For the editing side: the settings, and changes to them, each applied
-    // whole. Waits only for another editor, for as long as one edit takes.
+    // whole. Waits only for another editor, for as long as one edit takes,
+    // and for the pace below.
     MapSettings Settings();
     void Replace(const MapSettings& settings);
     template <typename Edit>
     void Change(Edit edit) {
         CWriterTurn turn(*this);
+        PaceEdits();
         edit(m_settings);
-        m_tables.Publish(CompileMapTables(m_settings));
+        Publish();
     }
+
+    // Editors publish at most one set per this many microseconds. Each new
+    // set is written by another processor, so the first MIDI call to read it
+    // fetches its cache lines from there (some hundreds of nanoseconds); an
+    // editor faster than this (no person, and no host loading projects, is)
+    // waits instead, so that such calls stay rare however hard editors push.
+    static constexpr uint64_t kEditPaceMicroseconds = 50;
 
     // For a MIDI path: the mapping learns the key (and the channel, when it
     // listens to one). Applied at once when no editor is at work, otherwise
@@ -52,6 +61,8 @@ private:
 
     bool TryBeginTurn();
     void EndTurn();
+    void PaceEdits();
+    void Publish();
     // Applies a learned key waiting to be applied, if any and if no other
     // writer holds the turn.
     void ApplyLearned();
@@ -61,5 +72,6 @@ private:
     // A learned key waiting: kLearnedFlag | mapping << 16 | channel << 8 | key.
     std::atomic<uint32_t> m_learned{0};
     MapSettings m_settings;  // the writer's, read and changed only in its turn
+    uint64_t m_lastPublished = 0;  // when, in microseconds; the writer's too
     CPublishedValue<MapTables> m_tables;
 };
