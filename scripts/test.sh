@@ -3,10 +3,24 @@
 # the tests under Wine: the 64-bit ones, then the checks of the 32-bit
 # binaries and the 32-bit programs (slow: emulated; `-LE slow32` leaves them
 # out), then fuzzes each parser for a short time (scripts/fuzz.sh). Extra
-# arguments go to ctest (for example -L, -LE or -R).
+# arguments go to ctest (for example -L, -LE or -R); a filter among them
+# leaves the fuzzing out unless --fuzz is given too.
 # ZEPHRIN_BUILD_ROOT moves the build trees and the Wine prefixes (default build/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+fuzz=1
+args=()
+for a in "$@"; do
+  case $a in
+    --fuzz) fuzz=2 ;;
+    -R|-E|-L|-LE|-I|-U|--tests-regex|--exclude-regex|--label-regex|--label-exclude|-R?*|-E?*|-L?*)
+      [ "$fuzz" = 2 ] || fuzz=0
+      args+=("$a") ;;
+    *) args+=("$a") ;;
+  esac
+done
+set -- "${args[@]+"${args[@]}"}"
 
 bash scripts/setup.sh
 export ZEPHRIN_BUILD_ROOT=${ZEPHRIN_BUILD_ROOT:-$PWD/build}
@@ -32,8 +46,12 @@ ctest --test-dir "$ZEPHRIN_BUILD_ROOT/win64" "${ctest_args[@]}" --no-tests=error
 echo "== test win32 (checks of the built binaries, and the 32-bit programs under emulated 32-bit Wine)"
 ctest --test-dir "$ZEPHRIN_BUILD_ROOT/win32" "${ctest_args[@]}" --no-tests=ignore "$@" || failed=1
 
-echo "== fuzz (every parser for a short fixed time, natively under the sanitizers)"
-bash scripts/fuzz.sh || failed=1
+if [ "$fuzz" = 0 ]; then
+  echo "== fuzz: left out (a ctest filter was given; add --fuzz to fuzz too)"
+else
+  echo "== fuzz (every parser for a short fixed time, natively under the sanitizers)"
+  bash scripts/fuzz.sh || failed=1
+fi
 if [ -s "$restarts" ]; then
   echo "== Wine ended these test programs before they printed anything; each was run once more:"
   cat "$restarts"

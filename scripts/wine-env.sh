@@ -9,6 +9,16 @@ else
   export WINEPREFIX=${ZEPHRIN_WINEPREFIX:-${ZEPHRIN_BUILD_ROOT:-$ZEPHRIN_ROOT/build}/wine64-prefix}
 fi
 export WINEDEBUG=${WINEDEBUG:--all}
+# 32-bit programs run under qemu's user-mode emulator (this kernel runs no
+# 32-bit code itself). Left to itself, qemu 7 places the guest's 4 GB
+# wherever the host's mappings leave room, and on some kernels (6.18 among
+# them) its own mappings then land where 32-bit Wine must map the shared
+# user data (0x7ffe0000): every 32-bit program stops before it starts.
+# Reserving the guest's space up front keeps it all for the guest; where
+# 32-bit code runs natively, no qemu reads the variable.
+if [ "${ZEPHRIN_WOW64:-0}" = 1 ]; then
+  export QEMU_RESERVED_VA=${QEMU_RESERVED_VA:-0xf7000000}
+fi
 # No Mono or Gecko download prompts.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 # Headless: the prefix uses Wine's null graphics driver.
@@ -69,28 +79,58 @@ zephrin_find_wine_wow64() {
 }
 
 # Creates the prefix when it is missing, was left half made, or was made by
-# another version of Wine.
+# another version of Wine. The prefix with both sides is ready only once a
+# 32-bit program has run in it: Wine makes its 64-bit half even where no
+# 32-bit program can start. When none can, this says why in one line on
+# standard error and returns 77 (a skip to the test runner), and says so
+# again at once on later calls, until Wine, the kernel or the emulator's
+# setting changes.
 zephrin_prefix_ensure() {
   zephrin_find_wine || return
   mkdir -p "$(dirname "$WINEPREFIX")"
   local stamp
   stamp=$("$ZEPHRIN_WINE64" --version 2>/dev/null)
+  local no32="$WINEPREFIX.no32bit" no32stamp="$stamp $(uname -r) ${QEMU_RESERVED_VA:-}"
   (
     flock 9
+    if [ "${ZEPHRIN_WOW64:-0}" = 1 ] && [ "$(head -n 1 "$no32" 2>/dev/null)" = "$no32stamp" ]; then
+      tail -n 1 "$no32" >&2
+      exit 77
+    fi
     [ "$(cat "$WINEPREFIX/.zephrin-ready" 2>/dev/null)" = "$stamp" ] && exit 0
     echo "wine: creating the test prefix $WINEPREFIX" >&2
     local started=$SECONDS
-    rm -rf "$WINEPREFIX"
+    rm -rf "$WINEPREFIX" "$no32"
     local log="$WINEPREFIX.log"
     # Output to a file, not a pipe, and the lock closed: Wine's services
     # inherit both and would keep a reader or the next locker waiting.
     "$ZEPHRIN_WINE64" wineboot -i >"$log" 2>&1 </dev/null 9>&-
     "$ZEPHRIN_WINE64" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >>"$log" 2>&1 </dev/null 9>&-
+    if [ "${ZEPHRIN_WOW64:-0}" = 1 ] && ! zephrin_32bit_runs "$log"; then
+      "$ZEPHRIN_WINESERVER" -k >/dev/null 2>&1 || true
+      { echo "$no32stamp"
+        echo "SKIPPED: no 32-bit program runs in $WINEPREFIX (a 32-bit cmd.exe printed nothing; Wine's words in $log)"
+      } >"$no32"
+      tail -n 1 "$no32" >&2
+      exit 77
+    fi
     "$ZEPHRIN_WINESERVER" -k >/dev/null 2>&1 || true
     "$ZEPHRIN_WINESERVER" -w
     echo "$stamp" >"$WINEPREFIX/.zephrin-ready"
     echo "wine: prefix ready after $((SECONDS - started)) s" >&2
   ) 9>"$WINEPREFIX.lock"
+}
+
+# Whether the prefix's 32-bit side runs a program: its own cmd.exe must say
+# a word back. Into a file, as above; Wine's errors go to the log.
+zephrin_32bit_runs() {
+  local out="$WINEPREFIX.32bit-check"
+  WINEDEBUG=err+all timeout 600 "$ZEPHRIN_WINE64" 'C:\windows\syswow64\cmd.exe' /c echo zephrin32 \
+    >"$out" 2>>"$1" </dev/null 9>&- || true
+  local said
+  said=$(tr -d '\r' <"$out")
+  rm -f "$out"
+  [ "$said" = zephrin32 ]
 }
 
 # Starts a persistent server with its services detached from the caller's

@@ -22,6 +22,7 @@ status=0
 zephrin_find_wine || status=$?
 [ "$status" = 77 ] && { echo "SKIPPED: 32-bit programs cannot run here" >&2; exit 77; }
 [ "$status" = 0 ] || exit "$status"
+zephrin_prefix_ensure || exit  # a skip, with the reason, when no 32-bit program runs in it
 
 dir64='C:\Program Files\Quillfen\Zephrin'
 dir32='C:\Program Files (x86)\Quillfen\Zephrin'
