@@ -2,7 +2,7 @@
 // setting and says where and why; an accepted one encodes back to exactly its
 // bytes; the size the header gives agrees with what the decoder takes.
 #include "fuzz/FuzzCheck.h"
-#include "map/core/MapSettings.h"
+#include "map/engine/MapSettings.h"
 
 #include <cstring>
 

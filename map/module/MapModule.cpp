@@ -2,8 +2,8 @@
 // entries it writes: the two classes and the filter's place on the host's
 // list of MIDI filters.
 #include "host/MfxHost.h"
-#include "map/filter/MapFilter.h"
-#include "map/filter/MapIds.h"
+#include "map/mfx/MapFilter.h"
+#include "map/mfx/MapIds.h"
 #include "map/page/MapPropPage.h"
 #include "server/ClassFactories.h"
 #include "server/ModuleTable.h"

@@ -3,7 +3,7 @@
 // the ready set-ups the page can start from. No Windows header.
 #pragma once
 
-#include "map/core/MapSettings.h"
+#include "map/engine/MapSettings.h"
 
 #include <cstdint>
 

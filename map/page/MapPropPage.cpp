@@ -2,7 +2,7 @@
 // to that filter.
 #include "map/page/MapPropPage.h"
 
-#include "map/filter/MapIds.h"
+#include "map/mfx/MapIds.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "framework/Controls.h"
 #include "framework/PropertyPage.h"
-#include "map/filter/MapFilter.h"
+#include "map/mfx/MapFilter.h"
 #include "map/page/MapPageRows.h"
 #include "map/resources/resource.h"
 

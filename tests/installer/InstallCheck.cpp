@@ -16,7 +16,7 @@
 #include "common/ComPtr.h"
 #include "common/UniqueHandle.h"
 #include "host/MfxHost.h"
-#include "map/filter/MapIds.h"
+#include "map/mfx/MapIds.h"
 #include "zephrin/filter/ZephrinIds.h"
 #include "tests/server/RegistryTools.h"
 #include "tests/support/MapRegistry.h"

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "common/ModuleCounts.h"
-#include "map/filter/MapFilter.h"
+#include "map/mfx/MapFilter.h"
 #include "tests/support/HostQueues.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // beside Zephrin.dll without touching its entries, found through the
 // registry by the COM runtime, unloaded when nothing holds it, and the
 // class-object rules against its own exports.
-#include "map/filter/MapIds.h"
+#include "map/mfx/MapIds.h"
 #include "map/page/MapPropPage.h"
 #include "tests/server/ClassObjectCases.h"
 #include "tests/server/ModuleTools.h"

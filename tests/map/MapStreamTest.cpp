@@ -1,6 +1,6 @@
 // Zephrin Map's settings stream: its bytes, the round trip, and every way a
 // stream can be refused, which must change nothing and tell the user.
-#include "map/filter/MapIds.h"
+#include "map/mfx/MapIds.h"
 #include "tests/map/MapFixture.h"
 #include "tests/support/MessageBoxCatcher.h"
 #include "tests/support/Streams.h"

@@ -6,7 +6,7 @@
 #include "common/ComPtr.h"
 #include "common/ImportTable.h"
 #include "common/UniqueHandle.h"
-#include "map/filter/MapIds.h"
+#include "map/mfx/MapIds.h"
 #include "tests/server/ModuleTools.h"
 #include "zephrin/filter/ZephrinIds.h"
 

@@ -2,7 +2,7 @@
 // its filter and page classes and its place on the host's list, in a view.
 #pragma once
 
-#include "map/filter/MapIds.h"
+#include "map/mfx/MapIds.h"
 #include "tests/server/RegistryTools.h"
 
 #include <string>

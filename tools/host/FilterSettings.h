@@ -2,7 +2,7 @@
 // IPersistStream saves, loaded back the same way.
 #pragma once
 
-#include "map/core/MapSettings.h"
+#include "map/engine/MapSettings.h"
 #include "tools/host/HostText.h"
 
 #include <objbase.h>

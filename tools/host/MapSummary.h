@@ -2,7 +2,7 @@
 // the notes it took and the controller events it made.
 #pragma once
 
-#include "map/core/MapSettings.h"
+#include "map/engine/MapSettings.h"
 #include "tools/host/Playback.h"
 
 #include <string>

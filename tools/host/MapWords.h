@@ -2,7 +2,7 @@
 // and settings told back as a musician reads them. No Windows header.
 #pragma once
 
-#include "map/core/MapSettings.h"
+#include "map/engine/MapSettings.h"
 
 #include <string>
 

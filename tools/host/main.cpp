@@ -11,7 +11,7 @@
 #include "tools/host/Playback.h"
 #include "tools/host/Summary.h"
 
-#include "map/filter/MapIds.h"
+#include "map/mfx/MapIds.h"
 #include "zephrin/filter/ZephrinIds.h"
 
 #include <fcntl.h>

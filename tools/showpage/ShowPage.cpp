@@ -2,7 +2,7 @@
 // host shows it, until the frame is closed, standard input ends (--stdin) or
 // the time runs out. The filter is Zephrin's or Zephrin Map's, whichever the
 // DLL makes. scripts/render-page.sh takes its picture.
-#include "map/filter/MapIds.h"
+#include "map/mfx/MapIds.h"
 #include "zephrin/filter/ZephrinIds.h"
 #include "tools/host/FileIo.h"
 #include "tools/host/FilterLoader.h"

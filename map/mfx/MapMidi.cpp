@@ -2,7 +2,7 @@
 // the tables are read once a call without a lock, nothing is allocated,
 // nothing waits, and the only calls out are the host's queues. A record no
 // mapping takes, most of them, is handed on as it came, with one test.
-#include "map/filter/MapFilter.h"
+#include "map/mfx/MapFilter.h"
 
 STDMETHODIMP CMfxZephrinMapFilter::OnInput(DataQueue* in, DataQueue* out) {
     // Read once: an edit or a learned key applies from the next call on.

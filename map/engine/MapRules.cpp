@@ -1,6 +1,6 @@
 // Zephrin Map's rules: compiling the tables, and what one live message or
 // one playback record becomes.
-#include "map/core/MapRules.h"
+#include "map/engine/MapRules.h"
 
 #include "host/ControllerPair.h"
 

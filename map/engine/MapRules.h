@@ -5,7 +5,7 @@
 #pragma once
 
 #include "host/MfxRecords.h"
-#include "map/core/MapSettings.h"
+#include "map/engine/MapSettings.h"
 
 #include <atomic>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // Zephrin Map's settings store: the writers' turn and the hand-over of a
 // learned key.
-#include "map/core/MapStore.h"
+#include "map/engine/MapStore.h"
 
 #include "common/ThreadYield.h"
 

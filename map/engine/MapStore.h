@@ -7,8 +7,8 @@
 #pragma once
 
 #include "common/PublishedValue.h"
-#include "map/core/MapRules.h"
-#include "map/core/MapSettings.h"
+#include "map/engine/MapRules.h"
+#include "map/engine/MapSettings.h"
 
 #include <atomic>
 #include <cstdint>

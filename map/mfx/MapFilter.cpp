@@ -1,9 +1,9 @@
 // Zephrin Map's filter object: identity, reference count, the host's
 // transport calls, the editing side, the page list and the link to the page.
-#include "map/filter/MapFilter.h"
+#include "map/mfx/MapFilter.h"
 
 #include "common/ModuleCounts.h"
-#include "map/filter/MapIds.h"
+#include "map/mfx/MapIds.h"
 
 CMfxZephrinMapFilter::CMfxZephrinMapFilter() { InterlockedIncrement(&g_objectCount); }
 

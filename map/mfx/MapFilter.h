@@ -6,8 +6,8 @@
 
 #include "framework/PageLink.h"
 #include "host/MfxHost.h"
-#include "map/core/MapRules.h"
-#include "map/core/MapStore.h"
+#include "map/engine/MapRules.h"
+#include "map/engine/MapStore.h"
 
 #include <ocidl.h>
 

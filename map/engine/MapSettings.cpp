@@ -1,6 +1,6 @@
 // Zephrin Map's settings stream: encoding, and decoding that checks every
 // field before it takes any.
-#include "map/core/MapSettings.h"
+#include "map/engine/MapSettings.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // Zephrin Map's settings stream through IPersistStream: the bytes are read
 // whole and checked by the settings codec before anything changes.
-#include "map/filter/MapFilter.h"
+#include "map/mfx/MapFilter.h"
 
 #include "framework/AfxMessageBox.h"
-#include "map/filter/MapIds.h"
+#include "map/mfx/MapIds.h"
 
 namespace {
 
