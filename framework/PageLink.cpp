@@ -31,3 +31,12 @@ void CPostedRefresh::Post() {
     uint32_t posted = state | kPosted;  // nothing went: the next change posts
     m_state.compare_exchange_strong(posted, state, std::memory_order_acq_rel);
 }
+
+void CPostedRefresh::Deliver() {
+    const HWND window = Window();
+    if (window && GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId()) {
+        ::SendMessageA(window, m_message, 0, 0);
+        return;
+    }
+    Post();
+}

@@ -79,7 +79,9 @@ public:
         if (m_filter) m_filter->DetachPage(page);
         m_filter = nullptr;
     }
-    void Forget(Filter* filter) {
+    // The filter, as itself or as the kit's base of it, is going.
+    template <typename Gone>
+    void Forget(Gone* filter) {
         if (m_filter == filter) m_filter = nullptr;
     }
 
@@ -125,8 +127,13 @@ public:
     void SetWindow(HWND window);
     HWND Window() const { return m_window.load(std::memory_order_acquire); }
 
-    // Posts the message unless one is on its way already; returns at once.
+    // Posts the message unless one is on its way already; returns at once,
+    // from any thread, without a lock: what the MIDI paths use.
     void Post();
+    // For the editing side: on the window's own thread the window handles
+    // the refresh at once (sending to one's own window is a plain call),
+    // from any other thread it is posted.
+    void Deliver();
     // The window handles the posted message: a change from here on posts
     // again. Called before it reads what changed.
     void Taken() { m_state.fetch_and(~kPosted, std::memory_order_acq_rel); }

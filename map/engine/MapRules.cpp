@@ -1,15 +1,14 @@
 // Zephrin Map's rules: compiling the tables, and what one live message or
-// one playback record becomes.
+// one sequencer note becomes.
 #include "map/engine/MapRules.h"
 
-#include "host/ControllerPair.h"
+#include "common/NoteTime.h"
 
 namespace {
 
 constexpr uint8_t kControlChange = 0xB0;
 
 }  // namespace
-
 
 MapTables CompileMapTables(const MapSettings& settings) {
     MapTables tables{};
@@ -40,8 +39,8 @@ void MapLiveLatches::Reset() {
     for (std::atomic<uint16_t>& c : channels) c.store(0, std::memory_order_relaxed);
 }
 
-int MapLiveMessage(const MapTables& tables, MapLiveLatches& latches, const DataItem& in,
-                   uint8_t takers, DataItem (&out)[2]) {
+int MapLiveMessage(const MapTables& tables, MapLiveLatches& latches, MidiMessage in,
+                   uint8_t takers, MidiMessage (&out)[2]) {
     const unsigned channel = in.status & 0x0F;
     const int index = static_cast<int>(MapFirstMapping(takers));
     const MapTarget& target = tables.targets[index];
@@ -59,35 +58,34 @@ int MapLiveMessage(const MapTables& tables, MapLiveLatches& latches, const DataI
     } else {
         value = noteOn ? MapOnValue(target, in.data2) : target.offValue;
     }
-    DataItem& controller = out[count++];
-    controller = in;  // the host's bytes carry over
-    controller.status = static_cast<uint8_t>(kControlChange | outChannel);
-    controller.data1 = target.controller;
-    controller.data2 = value;
+    out[count++] = {static_cast<uint8_t>(kControlChange | outChannel), target.controller, value};
     return count;
 }
 
 void MapPlaybackState::Reset() { *this = MapPlaybackState{}; }
 
-int MapPlaybackRecord(const MapTables& tables, MapPlaybackState& state, const EventRecord& in,
-                      uint8_t takers, EventRecord (&out)[3]) {
+int MapPlaybackNote(const MapTables& tables, MapPlaybackState& state, const MapNote& in,
+                    uint8_t takers, MapEvent (&out)[3]) {
     const int index = static_cast<int>(MapFirstMapping(takers));
     const MapTarget& target = tables.targets[index];
 
     int count = 0;
-    if (target.through) out[count++] = in;
-    EventRecord& controller = out[count++];
-    controller = in;
+    if (target.through)
+        out[count++] = {in.start, in.duration, MapEventKind::kNote, in.key, in.velocity, in.host};
+    MapEvent& controller = out[count++];
+    controller = {in.start, in.duration, MapEventKind::kController, target.controller, 0, in.host};
     if (target.latch) {
         state.latched[index] = !state.latched[index];
-        controller.type = kEventController;
-        controller.number = target.controller;
-        controller.value = state.latched[index] ? MapOnValue(target, in.value) : target.offValue;
+        controller.value = state.latched[index] ? MapOnValue(target, in.velocity) : target.offValue;
         return count;
     }
-    EventRecord& off = out[count++];
-    BuildControllerPair(controller, off, target.controller, MapOnValue(target, in.value),
-                        target.offValue);
+    // Held: the controller at the note's start, and its release at the
+    // note's end, which the look-ahead fix remembers.
+    controller.value = MapOnValue(target, in.velocity);
+    MapEvent& off = out[count++];
+    off = controller;
+    off.time = NoteEnd(in.start, in.duration);
+    off.value = target.offValue;
     state.pending[index] = off;
     state.hasPending[index] = true;
     return count;

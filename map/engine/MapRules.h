@@ -1,10 +1,11 @@
 // Zephrin Map's rules on its two roads, over a set of tables compiled from
-// the settings. A note message is taken by the first mapping, in order,
-// that is on, listens on its channel (live only) and holds its key; what no
-// mapping takes passes unchanged. No Windows header.
+// the settings, on plain MIDI. A note is taken by the first mapping, in
+// order, that is on, listens on its channel (live only) and holds its key;
+// what no mapping takes passes unchanged. No host's types, no Windows
+// header: every adapter, of whatever plug-in format, runs these.
 #pragma once
 
-#include "host/MfxRecords.h"
+#include "map/engine/MapMidi.h"
 #include "map/engine/MapSettings.h"
 
 #include <atomic>
@@ -73,42 +74,43 @@ struct MapLiveLatches {
 // key are tested by arithmetic (this took either road from 2.3 times the
 // cost of copying alone to about 1.3 to 1.6): the only branch left is on
 // the result, which is nearly always 0.
-inline uint8_t MapLiveTakers(const MapTables& tables, const DataItem& in) {
+inline uint8_t MapLiveTakers(const MapTables& tables, MidiMessage in) {
     const unsigned note = ((in.status & 0xE0u) == 0x80u) & (in.data1 < 128u);  // kinds 8 and 9
     const unsigned mask = tables.keyMappings[in.data1 & 0x7F] & tables.channelMappings[in.status & 0x0F];
     return static_cast<uint8_t>(mask & (0u - note));
 }
 
 // What a live message taken by one of takers (not 0) becomes: writes it into
-// out and returns how many items that is (0 to 2): a controller, nothing (a
-// latch's note-off), and the note itself first when the mapping lets it
+// out and returns how many messages that is (0 to 2): a controller, nothing
+// (a latch's note-off), and the note itself first when the mapping lets it
 // through.
-int MapLiveMessage(const MapTables& tables, MapLiveLatches& latches, const DataItem& in,
-                   uint8_t takers, DataItem (&out)[2]);
+int MapLiveMessage(const MapTables& tables, MapLiveLatches& latches, MidiMessage in,
+                   uint8_t takers, MidiMessage (&out)[2]);
 
-// Playback state, touched only by the playback calls, which the host makes
+// Playback state, touched only by the playback calls, which a host makes
 // one at a time: each mapping's latch, and the last controller-off each
 // held mapping made, for the look-ahead fix.
 struct MapPlaybackState {
     bool latched[kMapMaxMappings] = {};
     bool hasPending[kMapMaxMappings] = {};
-    EventRecord pending[kMapMaxMappings] = {};
+    MapEvent pending[kMapMaxMappings] = {};
     void Reset();
 };
 
-// The mappings that may take a playback record: none unless it is a note of
-// a key some mapping holds, whatever its channel.
-inline uint8_t MapPlaybackTakers(const MapTables& tables, const EventRecord& in) {
-    static_assert(kEventNote == 0);
-    const unsigned note = (static_cast<uint32_t>(in.type) | (in.number & 0x80u)) == 0;
-    return static_cast<uint8_t>(tables.keyMappings[in.number & 0x7F] & (0u - note));
+// The mappings that may take a sequencer event: none unless it is a note
+// (isNote 1) of a key some mapping holds, whatever its channel. Branch-free,
+// as above: kinds and keys come mixed at random.
+inline uint8_t MapPlaybackTakers(const MapTables& tables, unsigned isNote, unsigned key) {
+    const unsigned note = isNote & (key < 128u);
+    return static_cast<uint8_t>(tables.keyMappings[key & 0x7F] & (0u - note));
 }
 
-// What a playback note taken by one of takers (not 0) becomes: writes it
-// into out and returns how many records (1 to 3): one controller (latch) or
-// the pair of controllers (held), after the note when it passes too.
-int MapPlaybackRecord(const MapTables& tables, MapPlaybackState& state, const EventRecord& in,
-                      uint8_t takers, EventRecord (&out)[3]);
+// What a note taken by one of takers (not 0) becomes: writes it into out and
+// returns how many events (1 to 3): one controller (latch) or the pair of
+// controllers at its start and its end (held), after the note when it
+// passes too.
+int MapPlaybackNote(const MapTables& tables, MapPlaybackState& state, const MapNote& in,
+                    uint8_t takers, MapEvent (&out)[3]);
 
 // The first mapping whose remembered controller-off falls within the window
 // [from, thru], from mapping `after` + 1 on; -1 when there is none. The

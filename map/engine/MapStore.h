@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <type_traits>
 
 class CMapStore {
 public:
@@ -27,12 +28,19 @@ public:
     // and for the pace below.
     MapSettings Settings();
     void Replace(const MapSettings& settings);
+    // An edit that returns a bool says whether it changed anything: one
+    // that did not publishes nothing, and Change returns what it said.
     template <typename Edit>
-    void Change(Edit edit) {
+    bool Change(Edit edit) {
         CWriterTurn turn(*this);
         PaceEdits();
-        edit(m_settings);
+        if constexpr (std::is_same_v<decltype(edit(m_settings)), bool>) {
+            if (!edit(m_settings)) return false;
+        } else {
+            edit(m_settings);
+        }
         Publish();
+        return true;
     }
 
     // Editors publish at most one set per this many microseconds. Each new

@@ -1,12 +1,15 @@
-// Zephrin Map's two MIDI paths. They run on the host's real-time threads:
-// the tables are read once a call without a lock, nothing is allocated,
-// nothing waits, and the only calls out are the host's queues. A record no
-// mapping takes, most of them, is handed on as it came, with one test.
+// Zephrin Map's two MIDI paths: each record to the engine and what it gives
+// back to the host. They run on the host's real-time threads: the mappings
+// are read once a call without a lock, nothing is allocated, nothing waits,
+// and the only calls out are the host's queues. A record no mapping takes,
+// most of them, is handed on as it came.
 #include "map/mfx/MapFilter.h"
+
+#include "map/mfx/MapRecords.h"
 
 STDMETHODIMP CMfxZephrinMapFilter::OnInput(DataQueue* in, DataQueue* out) {
     // Read once: an edit or a learned key applies from the next call on.
-    const MapTables tables = m_store.Tables();
+    CMapEngine::CLiveCall call(m_engine);
 
     int32_t count = 0;
     if (!in || !out || FAILED(in->GetCount(&count))) return S_OK;
@@ -14,51 +17,35 @@ STDMETHODIMP CMfxZephrinMapFilter::OnInput(DataQueue* in, DataQueue* out) {
     for (int32_t i = 0; i < count; ++i) {
         DataItem item;
         if (FAILED(in->GetAt(i, &item))) continue;
-
-        if (m_learning.load(std::memory_order_relaxed) != 0 && item.status >> 4 == 0x9 &&
-            item.data2 != 0 && item.data1 < 128) {
-            // Learn mode takes this note-on of any key and channel and
-            // swallows it; of two threads, only one takes it.
-            const int32_t learning = m_learning.exchange(0, std::memory_order_relaxed);
-            if (learning != 0) {
-                m_store.Learn(learning - 1, item.data1, item.status & 0x0F);
-                m_dirty.store(1, std::memory_order_relaxed);
-                // The page hears of it through a message posted to its
-                // window: no lock, no waiting for its thread (a MIDI thread
-                // held up by the user interface would stall live input),
-                // and at most one such message on its way.
-                m_pageRefresh.Post();
-                continue;
+        MidiMessage results[2];
+        const int made = call.Message(MessageOf(item), results);
+        if (made == kMapPass) {
+            out->Add(&item);
+        } else if (made == kMapLearned) {
+            MarkDirty();
+            // The page hears of it through a message posted to its window:
+            // no lock, no waiting for its thread (a MIDI thread held up by
+            // the user interface would stall live input), and at most one
+            // such message on its way.
+            PageRefresh().Post();
+        } else {
+            for (int r = 0; r < made; ++r) {
+                const DataItem result = ItemOf(item, results[r]);
+                out->Add(&result);
             }
         }
-
-        const uint8_t takers = MapLiveTakers(tables, item);
-        if (!takers) {
-            out->Add(&item);
-            continue;
-        }
-        DataItem results[2];
-        const int made = MapLiveMessage(tables, m_liveLatches, item, takers, results);
-        for (int r = 0; r < made; ++r) out->Add(&results[r]);
     }
     return S_OK;
 }
 
 STDMETHODIMP CMfxZephrinMapFilter::OnEvents(LONG timeFrom, LONG timeThru, EventQueue* in,
                                             EventQueue* out) {
-    const MapTables tables = m_store.Tables();
+    CMapEngine::CPlaybackCall call(m_engine);
 
     if (!out) return S_OK;
-
-    // Hosts that read ahead can miss the last controller-off of a window; each
-    // held mapping's is sent again once a later window reaches its time,
-    // before anything else.
-    if (tables.lookAheadFix) {
-        for (int m = MapNextPendingInWindow(m_playback, timeFrom, timeThru, -1); m >= 0;
-             m = MapNextPendingInWindow(m_playback, timeFrom, timeThru, m)) {
-            out->Add(&m_playback.pending[m]);
-            m_playback.hasPending[m] = false;
-        }
+    for (MapEvent again; call.NextResend(timeFrom, timeThru, again);) {
+        const EventRecord record = RecordOf(again);
+        out->Add(&record);
     }
 
     int32_t count = 0;
@@ -67,14 +54,17 @@ STDMETHODIMP CMfxZephrinMapFilter::OnEvents(LONG timeFrom, LONG timeThru, EventQ
     for (int32_t i = 0; i < count; ++i) {
         EventRecord record;
         if (FAILED(in->GetAt(i, &record))) continue;
-        const uint8_t takers = MapPlaybackTakers(tables, record);
+        const uint8_t takers = call.Takers(record.type == kEventNote, record.number);
         if (!takers) {
             out->Add(&record);
             continue;
         }
-        EventRecord results[3];
-        const int made = MapPlaybackRecord(tables, m_playback, record, takers, results);
-        for (int r = 0; r < made; ++r) out->Add(&results[r]);
+        MapEvent results[3];
+        const int made = call.Note(NoteOf(record), takers, results);
+        for (int r = 0; r < made; ++r) {
+            const EventRecord result = RecordOf(results[r]);
+            out->Add(&result);
+        }
     }
     return S_OK;
 }

@@ -75,7 +75,7 @@ BEGIN_MESSAGE_MAP(CMfxZephrinMapPropPage, CDialog)
     ON_CONTROL_RANGE(CBN_SELCHANGE, kFirstRowId, kLastRowId, OnRowChosen)
     ON_CONTROL_RANGE(EN_KILLFOCUS, kFirstRowId, kLastRowId, OnRowTyped)
     ON_NOTIFY_RANGE(UDN_DELTAPOS, kFirstRowId, kLastRowId, OnRowSpin)
-    ON_MESSAGE(CMfxZephrinMapFilter::kPageRefreshMessage, OnRefreshMessage)
+    ON_MESSAGE(CMfxFilter::kPageRefreshMessage, OnRefreshMessage)
     ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
@@ -89,10 +89,7 @@ BOOL CMfxZephrinMapPropPage::OnInitDialog() {
     CDialog::OnInitDialog();
     for (const wchar_t* name : kMapSetupNames) m_startFrom.AddString(name);
     CreateRows();
-    {
-        CLockGuard link(PageLinkLock());
-        if (m_filter) m_filter->PageRefresh().SetWindow(m_hWnd);
-    }
+    WindowReady();
     RefreshControls();
     return TRUE;
 }
@@ -172,18 +169,7 @@ void CMfxZephrinMapPropPage::OnDestroy() {
     HWND focus = ::GetFocus();
     const UINT id = focus && ::GetParent(focus) == m_hWnd ? GetDlgCtrlID(focus) : 0;
     if (id >= kFirstRowId && id <= kLastRowId && IsBox(RowControlOf(id).field)) OnRowTyped(id);
-    CLockGuard link(PageLinkLock());
-    // What was posted goes with the window.
-    if (m_filter) m_filter->PageRefresh().SetWindow(nullptr);
-}
-
-LRESULT CMfxZephrinMapPropPage::OnRefreshMessage(WPARAM, LPARAM) {
-    {
-        CLockGuard link(PageLinkLock());
-        if (m_filter) m_filter->PageRefresh().Taken();
-    }
-    RefreshControls();
-    return 0;
+    WindowGoing();
 }
 
 void CMfxZephrinMapPropPage::RefreshControls() {
@@ -240,10 +226,8 @@ void CMfxZephrinMapPropPage::Edit(int row, MapField field, int value) {
     {
         CLockGuard link(PageLinkLock());
         if (!m_filter) return;
-        const MapMapping before = m_filter->Settings().mappings[row];
-        MapMapping after = before;
-        SetMapFieldValue(after, field, value);
-        changed = after != before && m_filter->SetMapping(row, after);
+        changed = m_filter->EditMapping(
+            row, [&](MapMapping& mapping) { SetMapFieldValue(mapping, field, value); });
     }
     if (changed) SetModifiedFlag();
     RefreshControls();

@@ -5,18 +5,15 @@
 #pragma once
 
 #include "framework/Controls.h"
-#include "framework/PropertyPage.h"
 #include "map/mfx/MapFilter.h"
+#include "mfx/FilterPage.h"
 #include "map/page/MapPageRows.h"
 #include "map/resources/resource.h"
 
-class CMfxZephrinMapPropPage final : public COlePropertyPage, public IMapPageLink {
+class CMfxZephrinMapPropPage final : public CMfxFilterPage<CMfxZephrinMapFilter> {
 public:
     CMfxZephrinMapPropPage();
     ~CMfxZephrinMapPropPage() override;
-
-    // IMapPageLink
-    void FilterDetached(CMfxZephrinMapFilter* filter) override;
 
     BOOL OnInitDialog() override;
 
@@ -30,8 +27,9 @@ public:
     }
 
 protected:
-    HRESULT OnSetObject(IUnknown* object) override;
     void DoDataExchange(CDataExchange* pDX) override;
+    // Reads the filter under the link lock, then shows it.
+    void RefreshControls() override;
     DECLARE_MESSAGE_MAP()
 
 private:
@@ -43,19 +41,14 @@ private:
     void OnRowTyped(UINT id);
     void OnRowSpin(UINT id, NMHDR* header, LRESULT* result);
     void OnDestroy();
-    LRESULT OnRefreshMessage(WPARAM, LPARAM);
 
-    // Writes one field of one row into the filter, as one edit, and shows
-    // the row as the filter then holds it.
+    // Writes one field of one row into the filter, as one edit in one turn,
+    // and shows the row as the filter then holds it.
     void Edit(int row, MapField field, int value);
     // What a number box holds as typed, or -1 when it is no value of its field.
     int TypedValue(int row, MapField field) const;
-    // Reads the filter under the link lock, then shows it.
-    void RefreshControls();
     void ShowRow(int row, const MapMapping& mapping, bool learning);
-    void DetachFilter();
 
     CComboBox m_startFrom;
     int m_lookAheadFix = 0;
-    CFilterLinkEnd<CMfxZephrinMapFilter> m_filter;  // guarded by PageLinkLock()
 };

@@ -74,7 +74,9 @@ STDMETHODIMP CMfxZephrinFilter::OnInput(DataQueue* in, DataQueue* out) {
             // Learn mode takes this note-on of any key and channel and swallows it.
             SetParam(0, 0, item.data1);
             m_learning.store(0, std::memory_order_relaxed);
-            RefreshPage();
+            // The page hears of it through a message posted to its window:
+            // no lock, no waiting for its thread.
+            PageRefresh().Post();
             continue;
         }
 

@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr UINT kRefreshMessage = WM_APP + 1;  // CMfxZephrinPropPage's m_refresh
-
 constexpr int kSliderRow = 0;
 constexpr int kLookAheadRow = 1;
 constexpr int kLookAheadColumn = 0;
@@ -23,7 +21,7 @@ BEGIN_MESSAGE_MAP(CMfxZephrinPropPage, CDialog)
     ON_BN_CLICKED(IDC_LEARN_KEY, OnLearnKey)
     ON_BN_DOUBLECLICKED(IDC_LEARN_KEY, OnLearnKey)
     ON_BN_CLICKED(IDC_LOOKAHEAD_FIX, OnLookAheadFix)
-    ON_MESSAGE(kRefreshMessage, OnRefreshMessage)
+    ON_MESSAGE(CMfxFilter::kPageRefreshMessage, OnRefreshMessage)
     ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
@@ -42,10 +40,10 @@ BOOL CMfxZephrinPropPage::OnInitDialog() {
     m_labelIds[0] = IDC_KEYIN_VALUE;
     m_labelIds[1] = IDC_CCOUT_VALUE;
 
+    WindowReady();
     bool attached = false;
     {
         CLockGuard link(PageLinkLock());
-        m_refresh.SetWindow(m_hWnd);
         attached = static_cast<bool>(m_filter);
     }
     if (!attached) return TRUE;  // the template's placeholders stay
@@ -57,31 +55,15 @@ BOOL CMfxZephrinPropPage::OnInitDialog() {
     return TRUE;
 }
 
-void CMfxZephrinPropPage::OnDestroy() {
-    CLockGuard link(PageLinkLock());
-    m_refresh.SetWindow(nullptr);  // what was posted goes with the window
-}
+void CMfxZephrinPropPage::OnDestroy() { WindowGoing(); }
 
-// Called by the filter with PageLinkLock() held, from the host's input or
-// loading thread as well as the window's. A thread that is not the window's
-// must not wait for it (a MIDI thread held up by the user interface stalls
-// live input, and a host waiting for that thread would deadlock), so the
-// update is posted, at most one at a time.
+// From any thread. One that is not the window's must not wait for it (a
+// MIDI thread held up by the user interface stalls live input, and a host
+// waiting for that thread would deadlock), so the update is posted, at most
+// one at a time, through the filter's refresh to this window.
 void CMfxZephrinPropPage::Refresh() {
     CLockGuard link(PageLinkLock());
-    const HWND window = m_refresh.Window();
-    if (!m_filter || !window) return;
-    if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId()) {
-        RefreshControls();
-        return;
-    }
-    m_refresh.Post();
-}
-
-LRESULT CMfxZephrinPropPage::OnRefreshMessage(WPARAM, LPARAM) {
-    m_refresh.Taken();
-    RefreshControls();
-    return 0;
+    if (m_filter && m_filter->PageRefresh().Window()) m_filter->PageRefresh().Deliver();
 }
 
 // On the window's thread: reads the filter under the link lock, then sets

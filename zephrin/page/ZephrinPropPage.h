@@ -3,28 +3,25 @@
 // filter it edits. Every edit goes straight into the filter's settings.
 #pragma once
 
-#include "zephrin/filter/PageLink.h"
 #include "framework/Controls.h"
-#include "framework/PropertyPage.h"
+#include "mfx/FilterPage.h"
+#include "zephrin/filter/ZephrinFilter.h"
 
-class CMfxZephrinFilter;
-
-class CMfxZephrinPropPage final : public COlePropertyPage, public IZephrinPageLink {
+class CMfxZephrinPropPage final : public CMfxFilterPage<CMfxZephrinFilter> {
 public:
     CMfxZephrinPropPage();
     ~CMfxZephrinPropPage() override;
 
-    // IZephrinPageLink. Refresh on the window's own thread updates the
-    // controls at once; from any other thread it posts the update to the
-    // window and returns without waiting.
-    void Refresh() override;
-    void FilterDetached(CMfxZephrinFilter* filter) override;
+    // Brings the controls up to date with the filter: at once on the
+    // window's own thread; from any other thread the update is posted to
+    // the window, and this returns without waiting.
+    void Refresh();
 
     BOOL OnInitDialog() override;
 
 protected:
-    HRESULT OnSetObject(IUnknown* object) override;
     void DoDataExchange(CDataExchange* pDX) override;
+    void RefreshControls() override;
     DECLARE_MESSAGE_MAP()
 
 private:
@@ -34,19 +31,11 @@ private:
     void OnLearnKey();
     void OnLookAheadFix();
     void OnDestroy();
-    LRESULT OnRefreshMessage(WPARAM, LPARAM);
-    void RefreshControls();
-    void DetachFilter();
 
     CButton m_learnButton;
     CSliderCtrl m_ccOutSlider;
     CSliderCtrl m_keyInSlider;
     int m_useLookAheadFix = 0;
-    CFilterLinkEnd<CMfxZephrinFilter> m_filter;  // guarded by PageLinkLock()
     CSliderCtrl* m_sliders[2] = {};
     int m_labelIds[2] = {};
-
-    // The window an off-thread Refresh posts to; set while the window lives,
-    // cleared before it goes, under PageLinkLock().
-    CPostedRefresh m_refresh;
 };

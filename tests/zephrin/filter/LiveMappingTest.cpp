@@ -72,14 +72,14 @@ TEST_F(LiveMapping, LearnTakesNextNoteOnOfAnyChannelAndSwallowsIt) {
     // A note-off, or a note-on with velocity 0, never learns.
     EXPECT_EQ(Run({Live(0x80, 70, 0), Live(0x95, 71, 0)}).size(), 2u);
     EXPECT_EQ(filter->m_learning, 1);
-    EXPECT_EQ(page.refreshes, 0);
+    EXPECT_EQ(page.Refreshes(), 0);
 
     // The note-on is taken; the rest of the call still compares with the
     // key read at its start (96), not with the learned one.
     auto out = Run({Live(0x95, 72, 90), Live(0x85, 72, 0), Live(0x90, 96, 100)});
     EXPECT_EQ(filter->GetParam(0, 0), 72);
     EXPECT_EQ(filter->m_learning, 0);
-    EXPECT_EQ(page.refreshes, 1);
+    EXPECT_EQ(page.Refreshes(), 1);
     EXPECT_EQ(out, (std::vector<DataItem>{Live(0x85, 72, 0), Live(0xB0, 64, 127)}));
 
     // From the next call on the learned key is the one converted.
@@ -187,7 +187,7 @@ TEST_F(LiveMapping, LearnTakesEveryNoteOnAndNothingElse) {
                 EXPECT_TRUE(out.empty());
                 EXPECT_EQ(filter->GetParam(0, 0), 96);
                 EXPECT_EQ(filter->m_learning, 0);
-                EXPECT_EQ(page.refreshes, ++learned);
+                EXPECT_EQ(page.Refreshes(), ++learned);
             } else {
                 EXPECT_EQ(out, (std::vector<DataItem>{Expected(item, 96, 64)}));
                 EXPECT_EQ(filter->m_learning, 1);
