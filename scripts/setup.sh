@@ -21,6 +21,7 @@ packages=(
 )
 if [ -z "$main_only" ]; then
   packages+=(
+    g++
     g++-mingw-w64-i686-posix
     binutils-mingw-w64-i686
     googletest

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# The test command: installs what is missing, builds both targets and runs
-# the tests under Wine: the 64-bit ones, then the checks of the 32-bit
-# binaries and the 32-bit programs (slow: emulated; `-LE slow32` leaves them
-# out), then fuzzes each parser for a short time (scripts/fuzz.sh). Extra
+# The test command: installs what is missing, builds the native tree and both
+# Windows targets and runs the tests: the native ones, the 64-bit ones under
+# Wine, then the checks of the 32-bit binaries and the 32-bit programs (slow:
+# emulated; `-LE slow32` leaves them out), then fuzzes each parser for a short time (scripts/fuzz.sh). Extra
 # arguments go to ctest (for example -L, -LE or -R); a filter among them
 # leaves the fuzzing out unless --fuzz is given too.
 # ZEPHRIN_BUILD_ROOT moves the build trees and the Wine prefixes (default build/).
@@ -39,8 +39,11 @@ zephrin_prefix_ensure
 zephrin_server_ensure
 restarts=$ZEPHRIN_BUILD_ROOT/wine-restarts.log
 rm -f "$restarts"
-echo "== test win64 (under wine64, prefix $WINEPREFIX)"
 failed=0
+echo "== test native (the portable engine, natively, under the sanitizers)"
+ctest --test-dir "$ZEPHRIN_BUILD_ROOT/native" "${ctest_args[@]}" --no-tests=ignore "$@" || failed=1
+
+echo "== test win64 (under wine64, prefix $WINEPREFIX)"
 ctest --test-dir "$ZEPHRIN_BUILD_ROOT/win64" "${ctest_args[@]}" --no-tests=error "$@" || failed=1
 
 echo "== test win32 (checks of the built binaries, and the 32-bit programs under emulated 32-bit Wine)"
