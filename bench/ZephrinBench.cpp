@@ -307,7 +307,7 @@ LearnResult MeasureLearnWithBlockedPage(const CLoadedFilter& filter) {
         ZephrinSettings settings;
         std::string error;
         if (SUCCEEDED(SaveFilterSettings(filter.get(), bytes, error)) &&
-            ZephrinSettings::FromBytes(bytes, settings))
+            DecodeZephrinSettings(bytes.data(), bytes.size(), settings))
             result.learnedKey = settings.keyIn;
     }
     window.join();
@@ -486,8 +486,8 @@ int main(int argc, char** argv) {
         double loads = 0;
         const auto [alone2, written] =
             MeasureLatencyPair(zephrin.get(), tscPerNs, [&](const auto& measure) {
-                CSettingsHammer hammer(zephrin.get(), ZephrinSettings{kPedalKey, 64, 1, 128}.ToBytes(),
-                                       ZephrinSettings{kPedalKey, 65, 1, 128}.ToBytes());
+                CSettingsHammer hammer(zephrin.get(), ZephrinSettingsBytes({kPedalKey, 64, 1, 128}),
+                                       ZephrinSettingsBytes({kPedalKey, 65, 1, 128}));
                 measure();
                 loads += hammer.LoadsPerSecond() / kLatencySegments;
             });

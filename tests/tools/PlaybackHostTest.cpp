@@ -8,6 +8,7 @@
 #include "tools/host/MapSummary.h"
 #include "tools/host/Playback.h"
 #include "tools/host/Summary.h"
+#include "tools/host/ZephrinWords.h"
 
 #include <gtest/gtest.h>
 
@@ -183,15 +184,15 @@ TEST_F(HostWithFilter, SettingsGoInAndOutThroughTheStream) {
     IMfxEventFilter* host = filter;
     ZephrinSettings wanted{60, 65, 0, 128};
     std::string error;
-    ASSERT_EQ(LoadFilterSettings(host, wanted.ToBytes(), error), S_OK) << error;
+    ASSERT_EQ(LoadFilterSettings(host, ZephrinSettingsBytes(wanted), error), S_OK) << error;
     EXPECT_EQ(filter->GetParam(0, 0), 60);
     EXPECT_EQ(filter->GetParam(1, 0), 0);
     std::vector<uint8_t> bytes;
     ASSERT_EQ(SaveFilterSettings(host, bytes, error), S_OK) << error;
     EXPECT_EQ(bytes, (std::vector<uint8_t>{60, 0, 0, 0, 65, 0, 0, 0, 0, 0, 0, 0, 128, 0, 0, 0}));
     ZephrinSettings back;
-    ASSERT_TRUE(ZephrinSettings::FromBytes(bytes, back));
-    EXPECT_EQ(DescribeSettings(back), "key 60 (C3), controller 65, look-ahead fix off (0), reserved 128");
+    ASSERT_TRUE(DecodeZephrinSettings(bytes.data(), bytes.size(), back));
+    EXPECT_EQ(DescribeZephrinSettings(back), "key 60 (C3), controller 65, look-ahead fix off (0), reserved 128");
 
     // A filter without a settings stream is told apart, with the reason.
     CLoadedFilter plain;

@@ -5,26 +5,7 @@
 #include "tools/host/FilterLoader.h"
 
 #include <cstring>
-
-std::vector<uint8_t> ZephrinSettings::ToBytes() const {
-    std::vector<uint8_t> bytes;
-    for (int32_t value : {keyIn, ccOut, lookAheadFix, reserved})
-        for (int shift = 0; shift < 32; shift += 8)
-            bytes.push_back(static_cast<uint8_t>(static_cast<uint32_t>(value) >> shift));
-    return bytes;
-}
-
-bool ZephrinSettings::FromBytes(const std::vector<uint8_t>& bytes, ZephrinSettings& settings) {
-    if (bytes.size() != kBytes) return false;
-    int32_t* fields[] = {&settings.keyIn, &settings.ccOut, &settings.lookAheadFix,
-                         &settings.reserved};
-    for (size_t i = 0; i < 4; ++i) {
-        uint32_t value = 0;
-        for (int b = 3; b >= 0; --b) value = value << 8 | bytes[4 * i + static_cast<size_t>(b)];
-        *fields[i] = static_cast<int32_t>(value);
-    }
-    return true;
-}
+#include <iterator>
 
 namespace {
 
@@ -147,22 +128,13 @@ HRESULT LoadFilterSettings(IUnknown* filter, const std::vector<uint8_t>& bytes,
     return S_FALSE;
 }
 
+std::vector<uint8_t> ZephrinSettingsBytes(const ZephrinSettings& settings) {
+    uint8_t bytes[ZephrinSettings::kBytes];
+    EncodeZephrinSettings(settings, bytes);
+    return std::vector<uint8_t>(std::begin(bytes), std::end(bytes));
+}
+
 std::vector<uint8_t> MapSettingsBytes(const MapSettings& settings) {
     uint8_t bytes[kMapMaxStreamBytes];
     return std::vector<uint8_t>(bytes, bytes + EncodeMapSettings(settings, bytes));
-}
-
-SettingsFormat IdentifySettings(const std::vector<uint8_t>& bytes, ZephrinSettings& zephrin,
-                                MapSettings& map) {
-    if (DecodeMapSettings(bytes.data(), bytes.size(), map).ok()) return SettingsFormat::kMap;
-    if (ZephrinSettings::FromBytes(bytes, zephrin)) return SettingsFormat::kZephrin;
-    return SettingsFormat::kUnknown;
-}
-
-std::string DescribeSettings(const ZephrinSettings& settings) {
-    return "key " + std::to_string(settings.keyIn) + " (" + NoteName(settings.keyIn) +
-           "), controller " + std::to_string(settings.ccOut) + ", look-ahead fix " +
-           (settings.lookAheadFix ? "on" : "off") + " (" +
-           std::to_string(settings.lookAheadFix) + "), reserved " +
-           std::to_string(settings.reserved);
 }

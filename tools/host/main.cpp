@@ -4,19 +4,18 @@
 #include "tools/host/FileIo.h"
 #include "tools/host/FilterLoader.h"
 #include "tools/host/FilterSettings.h"
+#include "tools/host/HostText.h"
 #include "tools/host/Live.h"
-#include "tools/host/MapSummary.h"
 #include "tools/host/MapWords.h"
 #include "tools/host/PageSession.h"
 #include "tools/host/Playback.h"
+#include "tools/host/PlugInSettings.h"
 #include "tools/host/Summary.h"
-
-#include "map/mfx/MapIds.h"
-#include "zephrin/filter/ZephrinIds.h"
 
 #include <fcntl.h>
 #include <io.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -100,13 +99,12 @@ struct Options {
     std::vector<std::string> files;
     std::string dll;
     std::optional<CLSID> clsid;
-    std::optional<int32_t> key, cc, fix;
-    std::vector<MapMapping> maps;
+    SettingsOptions settings;
     std::string settingsFile, saveFile;
     int32_t window = 0;
     size_t batch = 1;
     bool learn = false;
-    int learnMapping = 0;  // 1-8: Map's mapping to learn; 0: Zephrin's key
+    int learnMapping = 0;  // the mapping to learn, from 1; 0: the plug-in's one key
 };
 
 int Fail(const std::string& message) {
@@ -143,21 +141,22 @@ int ParseArguments(int argc, char** argv, Options& options) {
         } else if (arg == "--key" || arg == "--cc") {
             if (!value(text) || !ParseNumber(text, 0, 127, number))
                 return Usage(arg + " needs a number from 0 to 127");
-            (arg == "--key" ? options.key : options.cc) = static_cast<int32_t>(number);
+            (arg == "--key" ? options.settings.key : options.settings.cc) =
+                static_cast<int32_t>(number);
         } else if (arg == "--map") {
             MapMapping mapping;
             std::string error;
             if (!value(text)) return Usage("--map needs a mapping such as \"keys=96 cc=64\"");
             if (!ParseMapSpec(text, mapping, error)) return Usage("--map \"" + text + "\": " + error);
-            if (options.maps.size() == kMapMaxMappings)
+            if (options.settings.maps.size() == kMapMaxMappings)
                 return Usage("--map \"" + text + "\": Zephrin Map has 8 mappings, this is a ninth");
-            options.maps.push_back(mapping);
+            options.settings.maps.push_back(mapping);
         } else if (arg == "--settings-file" || arg == "--save") {
             if (!value(arg == "--save" ? options.saveFile : options.settingsFile))
                 return Usage(arg + " needs a file");
         } else if (arg == "--fix") {
             if (!value(text) || (text != "on" && text != "off")) return Usage("--fix needs on or off");
-            options.fix = text == "on" ? 1 : 0;
+            options.settings.fix = text == "on" ? 1 : 0;
         } else if (arg == "--window") {
             if (!value(text) || !ParseNumber(text, 1, 0x7FFFFFFF, number))
                 return Usage("--window needs a number of ticks, at least 1");
@@ -169,7 +168,7 @@ int ParseArguments(int argc, char** argv, Options& options) {
         } else if (arg == "--learn") {
             options.learn = true;
             // An optional mapping number: --learn 3.
-            if (i + 1 < argc && ParseNumber(argv[i + 1], 1, kMapMaxMappings, number)) {
+            if (i + 1 < argc && ParseNumber(argv[i + 1], 1, MaxLearnMappings(), number)) {
                 options.learnMapping = static_cast<int>(number);
                 ++i;
             }
@@ -195,13 +194,10 @@ int ParseArguments(int argc, char** argv, Options& options) {
     if (options.learn && options.command != "live") return Usage("--learn is for live input");
     if (!options.saveFile.empty() && options.command != "settings")
         return Usage("--save is for the settings command");
-    if (!options.maps.empty() && (options.key || options.cc))
-        return Usage("--map is Zephrin Map's, --key and --cc are Zephrin's: give one or the other");
-    if (options.clsid && IsEqualCLSID(*options.clsid, CLSID_ZephrinMapFilter) &&
-        (options.key || options.cc))
-        return Usage("--key and --cc are Zephrin's; Zephrin Map takes --map");
-    if (options.clsid && IsEqualCLSID(*options.clsid, CLSID_ZephrinFilter) && !options.maps.empty())
-        return Usage("--map is Zephrin Map's; Zephrin takes --key and --cc");
+    const unsigned given = options.settings.Given();
+    if (!OnePlugInTakes(given)) return Usage(kMixedOptionsUsage);
+    const PlugIn* named = options.clsid ? FindPlugIn(*options.clsid) : nullptr;
+    if (named && (given & ~named->options)) return Usage(named->othersOptionsUsage);
     return 0;
 }
 
@@ -226,95 +222,26 @@ HRESULT LoadFilter(const Options& options, CLoadedFilter& filter, std::string& e
         return CLoadedFilter::FromClsid(*options.clsid, filter, error);
     const std::string dll = options.dll.empty() ? DefaultDll() : options.dll;
     if (options.clsid) return CLoadedFilter::FromDll(dll, *options.clsid, filter, error);
-    const HRESULT hr = CLoadedFilter::FromDll(dll, {CLSID_ZephrinFilter, CLSID_ZephrinMapFilter},
-                                              filter, error);
+    const HRESULT hr = CLoadedFilter::FromDll(dll, PlugInClasses(), filter, error);
     if (hr == CLASS_E_CLASSNOTAVAILABLE)
-        error = dll + ": has neither Zephrin's nor Zephrin Map's filter class;"
-                      " name its class with --clsid";
+        error = dll + ": has " + NeitherPlugIn() + " filter class; name its class with --clsid";
     return hr;
-}
-
-// Loads bytes and checks that the filter saves them back: what a project
-// restores must be what the filter then has.
-HRESULT LoadAndCheck(IMfxEventFilter* filter, const std::vector<uint8_t>& wanted,
-                     std::string& error) {
-    std::string said;
-    HRESULT hr = LoadFilterSettings(filter, wanted, said);
-    if (FAILED(hr)) {
-        error = said;
-        return hr;
-    }
-    std::vector<uint8_t> kept;
-    if (FAILED(hr = SaveFilterSettings(filter, kept, error))) return hr;
-    if (kept == wanted) return S_OK;
-    error = "the filter did not take the settings it was given";
-    // Zephrin Map's stream tells where it is wrong, not only that it is.
-    MapSettings unused;
-    const MapDecodeResult why = DecodeMapSettings(wanted.data(), wanted.size(), unused);
-    if (!why.ok() && why.status != MapDecodeStatus::kBadTag)
-        error += " (byte " + std::to_string(why.offset) + ": " + why.reason + ")";
-    if (hr == S_OK && !said.empty()) error += "; " + said;
-    return E_FAIL;
-}
-
-// The filter's settings as this host knows them, or why they are not.
-SettingsFormat ReadSettings(IMfxEventFilter* filter, ZephrinSettings& zephrin, MapSettings& map,
-                            std::string& error) {
-    std::vector<uint8_t> bytes;
-    if (FAILED(SaveFilterSettings(filter, bytes, error))) return SettingsFormat::kUnknown;
-    const SettingsFormat format = IdentifySettings(bytes, zephrin, map);
-    if (format == SettingsFormat::kUnknown)
-        error = "the filter saves " + std::to_string(bytes.size()) +
-                " bytes of settings, neither Zephrin's 16 nor Zephrin Map's";
-    return format;
 }
 
 // The settings file first, as it is; then the settings given on the command
 // line over what the filter has.
-HRESULT ApplySettings(const Options& options, IMfxEventFilter* filter, std::string& error) {
+HRESULT ApplySettings(const Options& options, const PlugIn* plugIn, IMfxEventFilter* filter,
+                      std::string& error) {
     if (!options.settingsFile.empty()) {
         std::vector<uint8_t> bytes;
         if (!ReadWholeFile(options.settingsFile, bytes, error)) return E_FAIL;
-        const HRESULT hr = LoadAndCheck(filter, bytes, error);
+        const HRESULT hr = LoadAndCheckSettings(filter, bytes, error);
         if (FAILED(hr)) {
             error = options.settingsFile + ": " + error;
             return hr;
         }
     }
-    if (!options.key && !options.cc && !options.fix && options.maps.empty()) return S_OK;
-    ZephrinSettings zephrin;
-    MapSettings map;
-    std::vector<uint8_t> wanted;
-    switch (ReadSettings(filter, zephrin, map, error)) {
-    case SettingsFormat::kZephrin:
-        if (!options.maps.empty()) {
-            error = "--map is for Zephrin Map; this filter keeps Zephrin's settings (--key, --cc)";
-            return E_INVALIDARG;
-        }
-        if (options.key) zephrin.keyIn = *options.key;
-        if (options.cc) zephrin.ccOut = *options.cc;
-        if (options.fix) zephrin.lookAheadFix = *options.fix;
-        wanted = zephrin.ToBytes();
-        break;
-    case SettingsFormat::kMap:
-        if (options.key || options.cc) {
-            error = "--key and --cc are for Zephrin; "
-                    "this filter keeps Zephrin Map's settings (--map)";
-            return E_INVALIDARG;
-        }
-        if (!options.maps.empty()) {
-            map.count = static_cast<int>(options.maps.size());
-            for (int i = 0; i < kMapMaxMappings; ++i)
-                map.mappings[i] =
-                    i < map.count ? options.maps[static_cast<size_t>(i)] : MapMapping{};
-        }
-        if (options.fix) map.lookAheadFix = *options.fix != 0;
-        wanted = MapSettingsBytes(map);
-        break;
-    case SettingsFormat::kUnknown:
-        return E_FAIL;
-    }
-    return LoadAndCheck(filter, wanted, error);
+    return ApplySettingsOptions(plugIn, filter, options.settings, error);
 }
 
 int32_t DefaultWindow(uint16_t division) {
@@ -330,7 +257,7 @@ std::string DefaultOutput(const std::string& in) {
     return (hasExtension ? in.substr(0, dot) : in) + ".zephrin.mid";
 }
 
-int Play(const Options& options, IMfxEventFilter* filter) {
+int Play(const Options& options, const PlugIn* plugIn, IMfxEventFilter* filter) {
     const std::string& inPath = options.files[0];
     const std::string outPath = options.files.size() > 1 ? options.files[1] : DefaultOutput(inPath);
     std::vector<uint8_t> bytes;
@@ -352,40 +279,33 @@ int Play(const Options& options, IMfxEventFilter* filter) {
     std::cout << inPath << " -> " << outPath << '\n'
               << SummarizePlayback(records, output, window);
     // Playback changes no setting: what the filter saves now is what played.
-    ZephrinSettings zephrin;
-    MapSettings map;
-    if (ReadSettings(filter, zephrin, map, error) == SettingsFormat::kMap)
-        std::cout << SummarizeMapPlayback(records, output, map);
+    SettingsBytes settings;
+    if (plugIn && plugIn->summarize &&
+        SUCCEEDED(ReadPlugInSettings(plugIn, filter, settings, error)))
+        std::cout << plugIn->summarize(records, output, settings);
     if (report.droppedRecords)
         std::cout << "  note: " << report.droppedRecords
                   << " records of kinds this host does not know were left out\n";
     return 0;
 }
 
-int Live(const Options& options, const CLoadedFilter& filter) {
+int Live(const Options& options, const PlugIn* plugIn, const CLoadedFilter& filter) {
     std::string error;
     CPageSession page;
-    // Learning presses the page's Learn button, as a user would: Zephrin's
-    // Learn Key, or the Learn button of Map's mapping N (the Nth on the page).
-    ZephrinSettings zephrinBefore;
-    MapSettings mapBefore;
-    SettingsFormat format = SettingsFormat::kUnknown;
+    // Learning presses the page's Learn button, as a user would: the plug-in's
+    // one button, or the Nth of its buttons for mapping N.
+    SettingsBytes before;
     if (options.learn) {
-        format = ReadSettings(filter.get(), zephrinBefore, mapBefore, error);
-        const bool map = format == SettingsFormat::kMap;
-        if (format == SettingsFormat::kUnknown) return Fail("learn: " + error);
-        if (map != (options.learnMapping != 0))
-            return Fail(map ? "learn: Zephrin Map learns into a mapping: --learn N, N from 1 to 8"
-                            : "learn: Zephrin learns its one key: --learn without a number");
-        if (FAILED(page.Open(filter, error)) ||
-            !page.PressButton(map ? "Learn" : "Learn Key", error,
-                              map ? options.learnMapping - 1 : 0))
+        if (FAILED(ReadPlugInSettings(plugIn, filter.get(), before, error)))
             return Fail("learn: " + error);
-        if (map)
-            std::cerr << "zephrin-host: learning: the next note-on becomes mapping "
-                      << options.learnMapping << "'s key\n";
-        else
-            std::cerr << "zephrin-host: learning: the next note-on becomes the key\n";
+        const PlugInLearn& learn = plugIn->learn;  // known: its settings were read
+        if ((learn.mappings != 0) != (options.learnMapping != 0) ||
+            options.learnMapping > learn.mappings)
+            return Fail(std::string("learn: ") + learn.misuse);
+        if (FAILED(page.Open(filter, error)) ||
+            !page.PressButton(learn.button, error, std::max(options.learnMapping - 1, 0)))
+            return Fail("learn: " + error);
+        std::cerr << "zephrin-host: learning: " << learn.learning(options.learnMapping) << "\n";
     }
 
     HRESULT hr;
@@ -412,42 +332,22 @@ int Live(const Options& options, const CLoadedFilter& filter) {
     if (FAILED(hr)) return Fail(error);
 
     if (options.learn) {
-        ZephrinSettings zephrinAfter;
-        MapSettings mapAfter;
-        if (ReadSettings(filter.get(), zephrinAfter, mapAfter, error) != format) return Fail(error);
-        if (format == SettingsFormat::kZephrin && zephrinAfter.keyIn != zephrinBefore.keyIn) {
-            std::cerr << "zephrin-host: learned key " << zephrinAfter.keyIn << " ("
-                      << NoteName(zephrinAfter.keyIn) << ")\n";
-        } else if (format == SettingsFormat::kMap &&
-                   mapAfter.mappings[options.learnMapping - 1] !=
-                       mapBefore.mappings[options.learnMapping - 1]) {
-            const MapMapping& m = mapAfter.mappings[options.learnMapping - 1];
-            std::cerr << "zephrin-host: mapping " << options.learnMapping << " learned key "
-                      << int(m.lowKey) << " (" << NoteName(m.lowKey) << ")";
-            if (m.inChannel) std::cerr << " on channel " << int(m.inChannel);
-            std::cerr << "\n";
-        } else {
-            std::cerr << "zephrin-host: still learning: no note-on came\n";
-        }
+        SettingsBytes after;
+        if (FAILED(ReadPlugInSettings(plugIn, filter.get(), after, error))) return Fail(error);
+        const std::string learned = plugIn->learn.learned(before, after, options.learnMapping);
+        std::cerr << "zephrin-host: " << (learned.empty() ? "still learning: no note-on came" : learned)
+                  << "\n";
     }
     return 0;
 }
 
-int Settings(const Options& options, IMfxEventFilter* filter) {
+int Settings(const Options& options, const PlugIn* plugIn, IMfxEventFilter* filter) {
     std::vector<uint8_t> bytes;
     std::string error;
     if (FAILED(SaveFilterSettings(filter, bytes, error))) return Fail(error);
     for (size_t i = 0; i < bytes.size(); ++i) std::printf(i ? " %02X" : "%02X", bytes[i]);
     std::printf("\n");
-    ZephrinSettings zephrin;
-    MapSettings map;
-    switch (IdentifySettings(bytes, zephrin, map)) {
-    case SettingsFormat::kZephrin: std::printf("%s\n", DescribeSettings(zephrin).c_str()); break;
-    case SettingsFormat::kMap: std::printf("%s", DescribeMapSettings(map).c_str()); break;
-    case SettingsFormat::kUnknown:
-        std::printf("%zu bytes: neither Zephrin's 16 bytes nor Zephrin Map's settings\n", bytes.size());
-        break;
-    }
+    std::printf("%s", SettingsWords(plugIn, bytes).c_str());
     if (options.saveFile.empty()) return 0;
     if (!WriteWholeFile(options.saveFile, bytes, error)) return Fail(error);
     std::printf("saved to %s\n", options.saveFile.c_str());
@@ -484,11 +384,12 @@ int main(int argc, char** argv) {
     std::string error;
     if (FAILED(LoadFilter(options, filter, error)) || FAILED(filter->Connect(nullptr)))
         return Fail(error.empty() ? "the filter refused Connect" : error);
+    const PlugIn* plugIn = FindPlugIn(filter.get());  // null: a filter of another class
     int code = 1;
-    if (SUCCEEDED(ApplySettings(options, filter.get(), error))) {
-        if (options.command == "play") code = Play(options, filter.get());
-        else if (options.command == "live") code = Live(options, filter);
-        else code = Settings(options, filter.get());
+    if (SUCCEEDED(ApplySettings(options, plugIn, filter.get(), error))) {
+        if (options.command == "play") code = Play(options, plugIn, filter.get());
+        else if (options.command == "live") code = Live(options, plugIn, filter);
+        else code = Settings(options, plugIn, filter.get());
     } else {
         Fail(error);
     }

@@ -149,7 +149,7 @@ int Show(const Options& options) {
     }
     if (!shown) return Fail(error);
     std::vector<uint8_t> settings;
-    if (options.settingsGiven) settings = options.settings.ToBytes();
+    if (options.settingsGiven) settings = ZephrinSettingsBytes(options.settings);
     if (!options.settingsFile.empty() && !ReadWholeFile(options.settingsFile, settings, error))
         return Fail(error);
     if (!settings.empty() && FAILED(LoadFilterSettings(filter.get(), settings, error)))
