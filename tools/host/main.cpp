@@ -78,7 +78,7 @@ Both:
   the filter saves through its IPersistStream are changed, loaded back and
   checked. --map with --key or --cc, or with --clsid naming the other
   filter's class, is a wrong command line (exit 2); otherwise the tool knows
-  which filter it has once it is loaded, from the settings it saves, and
+  which filter it has once it is loaded, from the class it reports, and
   --key or --cc for Zephrin Map, or --map for Zephrin, is an error (exit 1).)
 Playback and live input:
   --window TICKS  playback window (default one beat)
