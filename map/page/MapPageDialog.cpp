@@ -87,7 +87,11 @@ void CMfxZephrinMapPropPage::DoDataExchange(CDataExchange* pDX) {
 
 BOOL CMfxZephrinMapPropPage::OnInitDialog() {
     CDialog::OnInitDialog();
-    for (const wchar_t* name : kMapSetupNames) m_startFrom.AddString(name);
+    for (const char* name : kMapSetupNames) {
+        wchar_t wide[64] = {};
+        MultiByteToWideChar(CP_UTF8, 0, name, -1, wide, 64);
+        m_startFrom.AddString(wide);
+    }
     CreateRows();
     WindowReady();
     RefreshControls();

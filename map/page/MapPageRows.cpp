@@ -1,55 +1,6 @@
 #include "map/page/MapPageRows.h"
 
-namespace {
-
-// The controllers the MIDI standard names; the others show their number.
-struct CControllerName {
-    uint8_t number;
-    const wchar_t* name;
-};
-
-const CControllerName kControllerNames[] = {
-    {0, L"Bank select"},          {1, L"Modulation"},          {2, L"Breath controller"},
-    {4, L"Foot controller"},      {5, L"Portamento time"},     {6, L"Data entry"},
-    {7, L"Volume"},               {8, L"Balance"},             {10, L"Pan"},
-    {11, L"Expression"},          {12, L"Effect control 1"},   {13, L"Effect control 2"},
-    {16, L"General purpose 1"},   {17, L"General purpose 2"},  {18, L"General purpose 3"},
-    {19, L"General purpose 4"},   {32, L"Bank select LSB"},    {33, L"Modulation LSB"},
-    {34, L"Breath LSB"},          {36, L"Foot controller LSB"}, {37, L"Portamento time LSB"},
-    {38, L"Data entry LSB"},      {39, L"Volume LSB"},         {40, L"Balance LSB"},
-    {42, L"Pan LSB"},             {43, L"Expression LSB"},     {64, L"Sustain pedal"},
-    {65, L"Portamento"},          {66, L"Sostenuto"},          {67, L"Soft pedal"},
-    {68, L"Legato footswitch"},   {69, L"Hold 2"},             {70, L"Sound variation"},
-    {71, L"Resonance"},           {72, L"Release time"},       {73, L"Attack time"},
-    {74, L"Brightness"},          {75, L"Decay time"},         {76, L"Vibrato rate"},
-    {77, L"Vibrato depth"},       {78, L"Vibrato delay"},      {80, L"General purpose 5"},
-    {81, L"General purpose 6"},   {82, L"General purpose 7"},  {83, L"General purpose 8"},
-    {84, L"Portamento control"},  {91, L"Reverb"},             {92, L"Tremolo"},
-    {93, L"Chorus"},              {94, L"Detune"},             {95, L"Phaser"},
-    {96, L"Data increment"},      {97, L"Data decrement"},     {98, L"NRPN LSB"},
-    {99, L"NRPN MSB"},            {100, L"RPN LSB"},           {101, L"RPN MSB"},
-    {120, L"All sound off"},      {121, L"Reset all controllers"}, {122, L"Local control"},
-    {123, L"All notes off"},      {124, L"Omni off"},          {125, L"Omni on"},
-    {126, L"Mono on"},            {127, L"Poly on"},
-};
-
-MapMapping Held(uint8_t low, uint8_t high, uint8_t controller) {
-    MapMapping m;
-    m.on = true;
-    m.lowKey = low;
-    m.highKey = high;
-    m.controller = controller;
-    return m;
-}
-
-}  // namespace
-
-const wchar_t* const kMapSetupNames[kMapSetups] = {
-    L"Sustain on C6",
-    L"Three pedals on C6, D6, E6",
-    L"Latching sustain on C6",
-    L"Drum pads 36\u201351 to modulation by velocity",
-};
+#include "map/engine/MapNames.h"
 
 int MapFieldValue(const MapMapping& m, MapField field) {
     switch (field) {
@@ -118,6 +69,7 @@ void MapListItemText(MapField field, int index, wchar_t (&text)[40]) {
         name = L"Same";
     }
     int at = 0;
+    const char* controllerName = nullptr;
     if (!name) {
         wchar_t digits[4];
         int count = 0;
@@ -127,44 +79,13 @@ void MapListItemText(MapField field, int index, wchar_t (&text)[40]) {
             rest /= 10;
         } while (rest && count < 4);
         while (count) text[at++] = digits[--count];
-        if (field == MapField::kController) {
-            for (const CControllerName& known : kControllerNames) {
-                if (known.number != index) continue;
-                text[at++] = L' ';
-                name = known.name;
-            }
-        }
+        if (field == MapField::kController) controllerName = MapControllerName(index);
+        if (controllerName) text[at++] = L' ';
     }
     for (; name && *name && at < 39; ++name) text[at++] = *name;
+    // The controllers' names are plain ASCII.
+    for (; controllerName && *controllerName && at < 39; ++controllerName)
+        text[at++] = static_cast<wchar_t>(*controllerName);
     text[at] = L'\0';
 }
 
-MapSettings MapSetup(int index, bool lookAheadFix) {
-    MapSettings settings;
-    settings.lookAheadFix = lookAheadFix;
-    switch (index) {
-    case 0:
-        settings.mappings[0] = Held(96, 96, 64);
-        break;
-    case 1:
-        settings.mappings[0] = Held(96, 96, 64);
-        settings.mappings[1] = Held(98, 98, 66);
-        settings.mappings[2] = Held(100, 100, 67);
-        break;
-    case 2:
-        settings.mappings[0] = Held(96, 96, 64);
-        settings.mappings[0].mode = MapMode::kLatch;
-        break;
-    case 3:
-        settings.mappings[0] = Held(36, 51, 1);
-        settings.mappings[0].velocity = true;
-        break;
-    }
-    return settings;
-}
-
-int MapSetupOf(const MapSettings& settings) {
-    for (int i = 0; i < kMapSetups; ++i)
-        if (MapSetup(i, settings.lookAheadFix) == settings) return i;
-    return -1;
-}

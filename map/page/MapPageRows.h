@@ -4,6 +4,7 @@
 #pragma once
 
 #include "map/engine/MapSettings.h"
+#include "map/engine/MapSetups.h"
 
 #include <cstdint>
 
@@ -36,10 +37,4 @@ void SetMapFieldValue(MapMapping& mapping, MapField field, int value);
 // "Any" or "1", "Same" or "16", "Held" or "Latch", "64 Sustain pedal".
 void MapListItemText(MapField field, int index, wchar_t (&text)[40]);
 
-// The ready set-ups the page starts from, by name; each replaces every
-// mapping and leaves the look-ahead fix alone.
-constexpr int kMapSetups = 4;
-extern const wchar_t* const kMapSetupNames[kMapSetups];
-MapSettings MapSetup(int index, bool lookAheadFix);
-// The set-up the settings are, or -1.
-int MapSetupOf(const MapSettings& settings);
+

@@ -2,6 +2,7 @@
 // learn mode, the look-ahead re-send, and an edit that a learned key
 // arrives in the middle of.
 #include "map/engine/MapEngine.h"
+#include "map/engine/MapSetups.h"
 
 #include <gtest/gtest.h>
 
@@ -18,28 +19,19 @@ static std::ostream& operator<<(std::ostream& os, const MidiMessage& m) {
 
 namespace {
 
-MapMapping Mapping(uint8_t low, uint8_t high, uint8_t controller) {
-    MapMapping m;
-    m.on = true;
-    m.lowKey = low;
-    m.highKey = high;
-    m.controller = controller;
-    return m;
-}
-
 // Mapping 1: keys 60-62 held to 64. Mapping 2: channel 2 only, keys 60-70 to
 // 1 on channel 5, by velocity between 20 and 100. Mapping 3: key 72
 // latching 66, the note let through.
 void UseBank(CMapEngine& engine) {
     MapSettings settings;
-    settings.mappings[0] = Mapping(60, 62, 64);
-    MapMapping& byVelocity = settings.mappings[1] = Mapping(60, 70, 1);
+    settings.mappings[0] = MapHeld(60, 62, 64);
+    MapMapping& byVelocity = settings.mappings[1] = MapHeld(60, 70, 1);
     byVelocity.inChannel = 2;
     byVelocity.outChannel = 5;
     byVelocity.velocity = true;
     byVelocity.onValue = 100;
     byVelocity.offValue = 20;
-    MapMapping& latch = settings.mappings[2] = Mapping(72, 72, 66);
+    MapMapping& latch = settings.mappings[2] = MapHeld(72, 72, 66);
     latch.mode = MapMode::kLatch;
     latch.through = true;
     engine.Replace(settings);
@@ -140,7 +132,7 @@ TEST(MapEngine, LiveMessagesGoToTheFirstMappingThatTakesThem) {
 
 TEST(MapEngine, LearnTakesTheNextNoteOnOnceAndAppliesFromTheNextCall) {
     CMapEngine engine;
-    MapMapping listening = Mapping(96, 96, 64);
+    MapMapping listening = MapHeld(96, 96, 64);
     listening.inChannel = 1;
     engine.SetMapping(0, listening);
     engine.SetLearning(0);
