@@ -5,6 +5,7 @@
 // most of them, is handed on as it came.
 #include "map/mfx/MapFilter.h"
 
+#include "host/RecordHalves.h"
 #include "map/mfx/MapRecords.h"
 
 STDMETHODIMP CMfxZephrinMapFilter::OnInput(DataQueue* in, DataQueue* out) {
@@ -54,15 +55,17 @@ STDMETHODIMP CMfxZephrinMapFilter::OnEvents(LONG timeFrom, LONG timeThru, EventQ
     for (int32_t i = 0; i < count; ++i) {
         EventRecord record;
         if (FAILED(in->GetAt(i, &record))) continue;
-        const uint8_t takers = call.Takers(record.type == kEventNote, record.number);
+        const CRecordHalves halves(record);  // as the host stored it
+        const uint8_t takers = call.Takers(halves.IsNote(), halves.Number());
         if (!takers) {
             out->Add(&record);
             continue;
         }
         MapEvent results[3];
-        const int made = call.Note(NoteOf(record), takers, results);
+        const int made = call.Note(NoteOf(halves), takers, results);
         for (int r = 0; r < made; ++r) {
-            const EventRecord result = RecordOf(results[r]);
+            EventRecord result;
+            StoreEvent(results[r], halves, result);
             out->Add(&result);
         }
     }

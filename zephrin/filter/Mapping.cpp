@@ -11,6 +11,7 @@
 // Live items handed to the host are stored whole, as wide as the host reads
 // them, so that its copy reads what was just stored without a stall.
 #include "host/ControllerPair.h"
+#include "host/RecordHalves.h"
 #include "host/RecordWords.h"
 #include "zephrin/filter/ZephrinFilter.h"
 
@@ -125,9 +126,11 @@ STDMETHODIMP CMfxZephrinFilter::OnEvents(LONG timeFrom, LONG timeThru, EventQueu
         if (FAILED(in->GetAt(i, &record))) continue;
 
         // Both conditions in one test, so that there is one branch, taken for
-        // the key's notes only: a note (type 0) whose number is the key.
+        // the key's notes only: a note (type 0) whose number is the key. The
+        // fields come from the record's halves, as the host stored them.
         static_assert(kEventNote == 0);
-        if ((static_cast<uint32_t>(record.type) | (record.number ^ key)) != 0) {
+        const CRecordHalves halves(record);
+        if ((halves.IsNote() ^ 1u) | (halves.Number() ^ key)) {
             out->Add(&record);
             continue;
         }
