@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/ModuleCounts.h"
+#include "map/engine/MapSetups.h"
 #include "map/mfx/MapFilter.h"
 #include "tests/support/HostQueues.h"
 
@@ -13,12 +14,7 @@
 
 // A mapping in one line: keys, controller and what differs from the default.
 inline MapMapping Mapping(uint8_t low, uint8_t high, uint8_t controller) {
-    MapMapping m;
-    m.on = true;
-    m.lowKey = low;
-    m.highKey = high;
-    m.controller = controller;
-    return m;
+    return MapHeld(low, high, controller);
 }
 
 class MapFilterTest : public ::testing::Test {
