@@ -202,3 +202,34 @@ TEST_F(LiveMapping, LearnTakesEveryNoteOnAndNothingElse) {
     EXPECT_EQ(filter->GetParam(0, 0), 13);
     page.Detach();
 }
+
+// The page link's lock belongs to the window side: a key learned on the
+// host's input thread reaches the page by a posted refresh, and never waits
+// for that lock while a page thread holds it.
+TEST_F(LiveMapping, LearningNeverWaitsForThePageLinkLock) {
+    CCountingPageLink page;
+    page.Attach(filter);
+    filter->m_learning = 1;
+    struct Holder {
+        HANDLE held = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        static DWORD WINAPI Run(LPVOID self) {
+            auto* h = static_cast<Holder*>(self);
+            CLockGuard link(PageLinkLock());
+            SetEvent(h->held);
+            WaitForSingleObject(h->release, 10000);
+            return 0;
+        }
+    } holder;
+    HANDLE thread = CreateThread(nullptr, 0, &Holder::Run, &holder, 0, nullptr);
+    ASSERT_EQ(WaitForSingleObject(holder.held, 5000), WAIT_OBJECT_0);
+    const DWORD start = GetTickCount();
+    EXPECT_TRUE(Run({Live(0x90, 61, 90)}).empty());
+    EXPECT_LT(GetTickCount() - start, 5000u) << "OnInput waited for the page link's lock";
+    SetEvent(holder.release);
+    WaitForSingleObject(thread, INFINITE);
+    for (HANDLE h : {thread, holder.held, holder.release}) CloseHandle(h);
+    EXPECT_EQ(filter->GetParam(0, 0), 61);
+    EXPECT_EQ(page.Refreshes(), 1);
+    page.Detach();
+}
