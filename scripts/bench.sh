@@ -20,7 +20,8 @@ zephrin_prefix_ensure
 zephrin_server_ensure
 
 w64=$ZEPHRIN_BUILD_ROOT/win64
-echo "== machine: $(lscpu | sed -n 's/^Model name:[[:space:]]*//p'), $(nproc) CPUs; $("$ZEPHRIN_WINE64" --version)"
+# The processor's model and count are the benchmark's own first line.
+echo "== $("$ZEPHRIN_WINE64" --version)"
 # The pass-through a second time, from a file of its own, as the check that
 # a filter that only copies measures 1.0 against it.
 cp "$w64/bench/passthrough/PassThrough.dll" "$w64/bench/passthrough/PassThroughCopy.dll"
