@@ -45,13 +45,27 @@ else
 fi
 export DEBIAN_FRONTEND=noninteractive
 
+# A mirror being synced serves an index of the wrong size now and then, and
+# apt-get update then fails as a whole although every other list was read:
+# try again after a pause, and go on with what was read if it still fails,
+# since the install that follows says plainly whether a package is missing.
+update_lists() {
+  local attempt
+  for attempt in 1 2 3; do
+    $SUDO apt-get -o DPkg::Lock::Timeout=900 update && return 0
+    echo "setup: apt-get update failed (attempt $attempt of 3)"
+    [ "$attempt" = 3 ] || sleep $((attempt * 15))
+  done
+  echo "setup: going on with the package lists as they are"
+}
+
 install_missing() {
   [ $# -gt 0 ] || return 0
   echo "setup: installing $*"
-  if ! $SUDO apt-get install -y --no-install-recommends "$@"; then
+  if ! $SUDO apt-get -o DPkg::Lock::Timeout=900 install -y --no-install-recommends "$@"; then
     echo "setup: package lists look stale; updating them and trying again"
-    $SUDO apt-get update
-    $SUDO apt-get install -y --no-install-recommends "$@"
+    update_lists
+    $SUDO apt-get -o DPkg::Lock::Timeout=900 install -y --no-install-recommends "$@"
   fi
 }
 
@@ -90,13 +104,16 @@ setup_32bit() {
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     echo "setup: adding the i386 architecture for 32-bit Wine"
     dpkg --add-architecture i386
-    apt-get update
+    update_lists
   fi
   local p need=()
   for p in wine32:i386 qemu-user-static; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || need+=("$p")
   done
-  install_missing "${need[@]}"
+  if ! install_missing "${need[@]}"; then
+    echo "setup: 32-bit execution not set up: ${need[*]} could not be installed (the 32-bit tests will be skipped)."
+    return 0
+  fi
   if [ ! -e "$binfmt/register" ]; then
     echo "setup: mounting binfmt_misc"
     if ! mount -t binfmt_misc binfmt_misc "$binfmt"; then
