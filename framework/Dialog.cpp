@@ -32,7 +32,9 @@ CDialog::~CDialog() {
 BOOL CDialog::Create(UINT templateId, CWnd* parent) {
     if (m_hWnd) return FALSE;
     m_nIDTemplate = templateId;
-    m_pParentWnd = parent;
+    // The parent object may be a temporary (CWnd::FromHandle): the new
+    // window keeps its parent's handle, nothing here keeps the object.
+    m_pParentWnd = nullptr;
     AfxRegisterCommonControls();
     HWND hwnd = CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(templateId),
                                    parent ? parent->m_hWnd : nullptr, DialogProc,
@@ -61,9 +63,9 @@ const AFX_MSGMAP* CDialog::GetThisMessageMap() {
 
 const AFX_MSGMAP* CDialog::GetMessageMap() const { return GetThisMessageMap(); }
 
-CWnd* CDialog::BoundControl(HWND child) const {
+CTempWnd CDialog::BoundControl(HWND child) const {
     for (int i = 0; i < m_boundCount; ++i) {
-        if (m_bound[i]->m_hWnd == child) return m_bound[i];
+        if (m_bound[i]->m_hWnd == child) return CTempWnd(child, m_bound[i]);
     }
     return CWnd::FromHandle(child);
 }

@@ -68,7 +68,7 @@ protected:
     virtual void DoDataExchange(CDataExchange* pDX);
 
     // The bound control object for a child window, or a temporary one.
-    CWnd* BoundControl(HWND child) const;
+    CTempWnd BoundControl(HWND child) const;
 
     UINT m_nIDTemplate;
     CWnd* m_pParentWnd;

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+class CTempWnd;
+
 class CWnd {
 public:
     CWnd() = default;
@@ -11,9 +13,10 @@ public:
     CWnd& operator=(const CWnd&) = delete;
     virtual ~CWnd() = default;
 
-    // A temporary object for a window the framework did not create, valid
-    // until this thread's next FromHandle call; never stored. Null for null.
-    static CWnd* FromHandle(HWND hwnd);
+    // A temporary object for a window the framework did not create, alive
+    // until the end of the statement that asked for it; never stored. It
+    // reads as a CWnd*, null for null.
+    static CTempWnd FromHandle(HWND hwnd);
 
     HWND GetSafeHwnd() const { return m_hWnd; }
 
@@ -29,3 +32,18 @@ public:
 
     HWND m_hWnd = nullptr;
 };
+
+// What FromHandle gives: a window object on the caller's stack, or a bound
+// one it stands for. Held by value, so that no thread's call can reuse
+// another's object and nothing per thread is kept in the module.
+class CTempWnd {
+public:
+    explicit CTempWnd(HWND hwnd, CWnd* bound = nullptr) : m_bound(bound) { m_own.m_hWnd = hwnd; }
+    operator CWnd*() { return m_bound ? m_bound : m_own.m_hWnd ? &m_own : nullptr; }
+
+private:
+    CWnd m_own;
+    CWnd* m_bound;
+};
+
+inline CTempWnd CWnd::FromHandle(HWND hwnd) { return CTempWnd(hwnd); }

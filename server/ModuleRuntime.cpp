@@ -7,9 +7,7 @@
 
 #include <cstdarg>
 #include <cstdio>
-#include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <new>
 
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
@@ -85,72 +83,4 @@ extern "C" int __cdecl __mingw_vsnprintf(char* buffer, size_t size, const char* 
     _vsnprintf(buffer, size - 1, format, args);
     buffer[static_cast<size_t>(length) < size ? static_cast<size_t>(length) : size - 1] = '\0';
     return length;
-}
-
-// thread_local data: the compiler asks __emutls_get_address for the calling
-// thread's copy of a variable. The runtime's version keeps the copies with
-// the POSIX thread library, a quarter of the module's size; this one keeps
-// them in fiber-local storage, whose callback frees a thread's copy when the
-// thread ends. The slots are given back when the module is unloaded, which
-// frees the copies of the threads still running.
-namespace {
-
-// The compiler's description of one thread_local variable.
-struct CEmutlsObject {
-    uintptr_t size;
-    uintptr_t align;
-    uintptr_t slot;       // fiber-local storage index + 1; 0 until first use
-    const void* initial;  // the initial bytes, or null for zeros
-};
-
-constexpr LONG kMaxSlots = 8;
-DWORD g_slots[kMaxSlots];
-LONG volatile g_slotCount = 0;
-
-void WINAPI FreeThreadCopy(void* copy) {
-    if (copy) std::free(static_cast<void**>(copy)[-1]);
-}
-
-struct CSlotsRelease {
-    ~CSlotsRelease() {
-        const LONG count = g_slotCount < kMaxSlots ? g_slotCount : kMaxSlots;
-        for (LONG i = 0; i < count; ++i) FlsFree(g_slots[i]);
-    }
-} g_slotsRelease;
-
-uintptr_t SlotOf(CEmutlsObject* object) {
-    const uintptr_t slot = __atomic_load_n(&object->slot, __ATOMIC_ACQUIRE);
-    if (slot != 0) return slot;
-    const DWORD index = FlsAlloc(FreeThreadCopy);
-    if (index == FLS_OUT_OF_INDEXES) std::abort();
-    uintptr_t expected = 0;
-    if (!__atomic_compare_exchange_n(&object->slot, &expected, uintptr_t{index} + 1, false,
-                                     __ATOMIC_ACQ_REL, __ATOMIC_ACQUIRE)) {
-        FlsFree(index);  // another thread was first
-        return expected;
-    }
-    const LONG at = InterlockedIncrement(&g_slotCount) - 1;
-    if (at < kMaxSlots) g_slots[at] = index;
-    return uintptr_t{index} + 1;
-}
-
-}  // namespace
-
-extern "C" void* __emutls_get_address(CEmutlsObject* object) {
-    const DWORD index = static_cast<DWORD>(SlotOf(object) - 1);
-    if (void* copy = FlsGetValue(index)) return copy;
-    // Aligned as asked, with the allocation's own address just before it.
-    const uintptr_t align = object->align > sizeof(void*) ? object->align : sizeof(void*);
-    void* raw = std::malloc(object->size + align + sizeof(void*));
-    if (!raw) std::abort();
-    const uintptr_t start = reinterpret_cast<uintptr_t>(raw) + sizeof(void*);
-    void* copy = reinterpret_cast<void*>((start + align - 1) & ~(align - 1));
-    static_cast<void**>(copy)[-1] = raw;
-    if (object->initial) {
-        std::memcpy(copy, object->initial, object->size);
-    } else {
-        std::memset(copy, 0, object->size);
-    }
-    if (!FlsSetValue(index, copy)) std::abort();
-    return copy;
 }
