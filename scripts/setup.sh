@@ -27,6 +27,9 @@ if [ -z "$main_only" ]; then
     googletest
     nsis
     cmark
+    lv2-dev
+    sordi
+    lilv-utils
   )
 fi
 packages+=("$@")
