@@ -30,6 +30,7 @@ if [ -z "$main_only" ]; then
     lv2-dev
     sordi
     lilv-utils
+    dpkg-dev
   )
 fi
 packages+=("$@")
