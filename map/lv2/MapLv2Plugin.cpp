@@ -2,6 +2,10 @@
 // into settings, walks the input sequence and forges the output, each event
 // at its input event's frame and in its order. What a note becomes is the
 // engine's live rules; every other event, MIDI or not, passes unchanged.
+#include "map/engine/MapControls.h"
+#include "map/engine/MapRules.h"
+#include "map/lv2/MapLv2Ports.h"
+
 #include <lv2/atom/atom.h>
 #include <lv2/atom/forge.h>
 #include <lv2/atom/util.h>
@@ -14,10 +18,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
-
-#include "map/engine/MapControls.h"
-#include "map/engine/MapRules.h"
-#include "map/lv2/MapLv2Ports.h"
 
 namespace {
 

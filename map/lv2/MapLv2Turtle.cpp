@@ -3,14 +3,14 @@
 // with the ready set-ups), all from the engine's own tables, so that the
 // ports' names, ranges, defaults and choices and the presets never drift
 // from what the plug-in does. BINARY is the shared object's file name.
+#include "map/engine/MapControls.h"
+#include "map/engine/MapSetups.h"
+#include "map/lv2/MapLv2Ports.h"
+
 #include <cctype>
 #include <cstdio>
 #include <memory>
 #include <string>
-
-#include "map/engine/MapControls.h"
-#include "map/engine/MapSetups.h"
-#include "map/lv2/MapLv2Ports.h"
 
 namespace {
 

@@ -1,5 +1,7 @@
 #include "tests/map/lv2/Lv2TestHost.h"
 
+#include "map/lv2/MapLv2Ports.h"
+
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <lv2/atom/forge.h>
@@ -8,8 +10,6 @@
 
 #include <cstring>
 #include <ostream>
-
-#include "map/lv2/MapLv2Ports.h"
 
 namespace {
 

@@ -3,6 +3,8 @@
 // the C library's (it exports them, so the plug-in's calls resolve here) and
 // runs the plug-in on a thread where the kernel traps every system call
 // (seccomp), each counted only while run() runs.
+#include "tests/map/lv2/Lv2TestHost.h"
+
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <linux/filter.h>
@@ -19,8 +21,6 @@
 #include <cerrno>
 #include <cstddef>
 #include <thread>
-
-#include "tests/map/lv2/Lv2TestHost.h"
 
 namespace {
 
