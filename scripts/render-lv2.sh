@@ -41,26 +41,13 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Polls a command every tenth of a second; false when it never succeeds.
-wait_for() {
-  local seconds=$1
-  shift
-  local tries=$((seconds * 10))
-  until "$@"; do
-    tries=$((tries - 1))
-    [ $tries -gt 0 ] || return 1
-    sleep 0.1
-  done
-}
+. scripts/screen-capture.sh
 
 echo "== Xvfb"
 # jalv's window is as tall as all eight mappings; the screen's height shows
 # the first four, where the settings are; the pointer, in its middle, is
 # off the window.
-Xvfb -displayfd 5 -screen 0 1600x1524x24 -nolisten tcp 5>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-wait_for 20 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=:$(cat "$work/display")
+start_xvfb 1600x1524x24 "$work" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 
 echo "== JACK (dummy backend)"
 export JACK_DEFAULT_SERVER=zephrin-render-$$ JACK_NO_START_SERVER=1
@@ -80,23 +67,10 @@ LV2_PATH=$ZEPHRIN_BUILD_ROOT/native/lv2:/usr/lib/lv2 jalv.gtk3 \
   urn:quillfen:zephrin-map <"$work/stdin" >"$work/jalv.log" 2>&1 &
 jalv_pid=$!
 exec 7>"$work/stdin"
-window=
 jalv_window() {
   kill -0 "$jalv_pid" 2>/dev/null || fail "jalv ended"
-  window=$(xwininfo -root -tree | sed -n 's/^ *\(0x[0-9a-f]*\) "Zephrin Map[^"]*": .*/\1/p' | head -n1)
-  [ -n "$window" ] && xwininfo -id "$window" | grep -q 'Map State: IsViewable'
+  find_window 'Zephrin Map[^"]*'  # its caption names the preset too
 }
 wait_for 30 jalv_window || fail "no window \"Zephrin Map\" appeared on $DISPLAY"
-
-# GTK draws a little after the window maps: the picture is taken once two
-# captures in a row agree.
-for try in $(seq 1 50); do
-  import -window "$window" "ppm:$work/shot.ppm"
-  if [ -f "$work/previous.ppm" ] && cmp -s "$work/shot.ppm" "$work/previous.ppm"; then break; fi
-  mv "$work/shot.ppm" "$work/previous.ppm"
-  [ "$try" -lt 50 ] || fail "the window did not settle within 10 seconds"
-  sleep 0.2
-done
-mkdir -p "$(dirname "$out")"
-import -window "$window" -strip "png:$out"
+capture_window "$window" "$out" "$work" || fail "the window did not settle within 10 seconds"
 echo "wrote $out ($(identify -format '%wx%h' "$out"), $(stat -c %s "$out") bytes)"

@@ -134,8 +134,8 @@ void WritePlugin(std::FILE* out, const char*) {
     // property).
     for (int i = 0; i < kMapMaxMappings; ++i)
         std::fprintf(out,
-                     "%s\n\ta pg:Group ;\n\tlv2:symbol \"mapping%d\" ;\n\tlv2:name \"Mapping %d\" ;\n"
-                     "\trdfs:label \"Mapping %d\" .\n\n",
+                     "%s\n\ta pg:Group ;\n\tlv2:symbol \"mapping%d\" ;\n"
+                     "\tlv2:name \"Mapping %d\" ;\n\trdfs:label \"Mapping %d\" .\n\n",
                      GroupUri(i).c_str(), i + 1, i + 1, i + 1);
     std::fprintf(
         out,
