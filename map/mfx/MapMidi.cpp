@@ -55,12 +55,13 @@ STDMETHODIMP CMfxZephrinMapFilter::OnEvents(LONG timeFrom, LONG timeThru, EventQ
     for (int32_t i = 0; i < count; ++i) {
         EventRecord record;
         if (FAILED(in->GetAt(i, &record))) continue;
-        const CRecordHalves halves(record);  // as the host stored it
-        const uint8_t takers = call.Takers(halves.IsNote(), halves.Number());
+        const CRecordKind kind(record);  // as the host stored it
+        const uint8_t takers = call.Takers(kind.isNote, kind.number);
         if (!takers) {
             out->Add(&record);
             continue;
         }
+        const CRecordHalves halves(record);
         MapEvent results[3];
         const int made = call.Note(NoteOf(halves), takers, results);
         for (int r = 0; r < made; ++r) {

@@ -1,4 +1,4 @@
-// A playback record read from its halves and written whole gives exactly
+// A playback record tested for its kind, read from its halves and written whole gives exactly
 // the fields a field-by-field access would, whatever the bytes around them.
 #include "host/RecordHalves.h"
 
@@ -27,8 +27,10 @@ TEST(RecordHalves, FieldsReadAndWrittenWholeAreTheRecordsOwn) {
         record.value = row.value;
         record.host12 = row.host12;
         record.duration = row.duration;
+        const CRecordKind kind(record);
+        EXPECT_EQ(kind.isNote, row.type == kEventNote ? 1u : 0u);
+        EXPECT_EQ(kind.number, row.number);
         const CRecordHalves halves(record);
-        EXPECT_EQ(halves.IsNote(), row.type == kEventNote ? 1u : 0u);
         EXPECT_EQ(halves.Number(), row.number);
         EXPECT_EQ(halves.Value(), row.value);
         EXPECT_EQ(halves.Time(), row.time);

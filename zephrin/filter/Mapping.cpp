@@ -127,10 +127,10 @@ STDMETHODIMP CMfxZephrinFilter::OnEvents(LONG timeFrom, LONG timeThru, EventQueu
 
         // Both conditions in one test, so that there is one branch, taken for
         // the key's notes only: a note (type 0) whose number is the key. The
-        // fields come from the record's halves, as the host stored them.
+        // fields are read as the host stored the record.
         static_assert(kEventNote == 0);
-        const CRecordHalves halves(record);
-        if ((halves.IsNote() ^ 1u) | (halves.Number() ^ key)) {
+        const CRecordKind kind(record);
+        if ((kind.isNote ^ 1u) | (kind.number ^ key)) {
             out->Add(&record);
             continue;
         }
