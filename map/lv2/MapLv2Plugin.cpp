@@ -11,6 +11,7 @@
 #include <lv2/urid/urid.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -136,12 +137,21 @@ private:
 
 CMapLv2Plugin* Of(LV2_Handle instance) { return static_cast<CMapLv2Plugin*>(instance); }
 
-// Without the host's URID map there is no way to know a MIDI event.
+// Without the host's URID map there is no way to know a MIDI event. The
+// instance's memory comes from malloc, not operator new, so that none of
+// the C++ run-time library (nor its pool for exceptions) comes into the
+// host with the plug-in.
 LV2_Handle Instantiate(const LV2_Descriptor*, double, const char*,
                        const LV2_Feature* const* features) {
     auto* map = static_cast<LV2_URID_Map*>(lv2_features_data(features, LV2_URID__map));
     if (!map) return nullptr;
-    return new (std::nothrow) CMapLv2Plugin(*map);
+    void* memory = std::malloc(sizeof(CMapLv2Plugin));
+    return memory ? new (memory) CMapLv2Plugin(*map) : nullptr;
+}
+
+void Cleanup(LV2_Handle instance) {
+    Of(instance)->~CMapLv2Plugin();
+    std::free(instance);
 }
 
 const LV2_Descriptor kDescriptor = {
@@ -151,7 +161,7 @@ const LV2_Descriptor kDescriptor = {
     [](LV2_Handle instance) { Of(instance)->Activate(); },
     [](LV2_Handle instance, uint32_t) { Of(instance)->Run(); },
     nullptr,  // deactivate: nothing to undo
-    [](LV2_Handle instance) { delete Of(instance); },
+    Cleanup,
     nullptr,  // no extensions
 };
 
