@@ -32,6 +32,7 @@ if [ -z "$only" ]; then
     cmark
     sordi
     lilv-utils
+    dpkg-dev
   )
 fi
 packages+=("$@")

@@ -2,6 +2,10 @@
 // into settings, walks the input sequence and forges the output, each event
 // at its input event's frame and in its order. What a note becomes is the
 // engine's live rules; every other event, MIDI or not, passes unchanged.
+#include "map/engine/MapControls.h"
+#include "map/engine/MapRules.h"
+#include "map/lv2/MapLv2Ports.h"
+
 #include <lv2/atom/atom.h>
 #include <lv2/atom/forge.h>
 #include <lv2/atom/util.h>
@@ -11,18 +15,15 @@
 #include <lv2/urid/urid.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <new>
-
-#include "map/engine/MapControls.h"
-#include "map/engine/MapRules.h"
-#include "map/lv2/MapLv2Ports.h"
 
 namespace {
 
 // An event of one short MIDI message, as a sequence holds it: its time, the
 // atom's header and three bytes, padded to 8.
-constexpr uint32_t kMidiEventBytes = sizeof(int64_t) + sizeof(LV2_Atom) + 8;
+constexpr uint32_t kMidiEventBytes = sizeof(LV2_Atom_Event) + 8;
 
 class CMapLv2Plugin {
 public:
@@ -99,27 +100,31 @@ private:
                 return true;
             }
         }
-        return Put(event.time.frames, event.body);
+        return Put(event);
     }
 
     uint32_t Room() const { return m_forge.size - m_forge.offset; }
 
-    // The time is copied as its 64 bits, so a sequence timed in beats keeps
-    // its times too.
-    bool Put(int64_t time, const LV2_Atom& atom) {
-        const uint64_t bytes = sizeof(LV2_Atom) + static_cast<uint64_t>(atom.size);
-        if (sizeof time + ((bytes + 7) & ~uint64_t{7}) > Room()) return false;
-        lv2_atom_forge_frame_time(&m_forge, time);
-        lv2_atom_forge_write(&m_forge, &atom, static_cast<uint32_t>(bytes));
+    // An event whole, its time and atom in one write. The time's 64 bits
+    // are copied as they are, so a sequence timed in beats keeps its times.
+    bool Put(const LV2_Atom_Event& event) {
+        const uint64_t bytes = sizeof(LV2_Atom_Event) + static_cast<uint64_t>(event.body.size);
+        if (((bytes + 7) & ~uint64_t{7}) > Room()) return false;
+        lv2_atom_forge_write(&m_forge, &event, static_cast<uint32_t>(bytes));
         return true;
     }
 
-    void PutMidi(int64_t time, MidiMessage message) {
+    void PutMidi(int64_t frames, MidiMessage message) {
         struct {
-            LV2_Atom atom;
+            LV2_Atom_Event event;
             uint8_t bytes[3];
-        } const midi = {{3, m_midiEvent}, {message.status, message.data1, message.data2}};
-        Put(time, midi.atom);
+        } midi = {};
+        midi.event.time.frames = frames;
+        midi.event.body = {3, m_midiEvent};
+        midi.bytes[0] = message.status;
+        midi.bytes[1] = message.data1;
+        midi.bytes[2] = message.data2;
+        Put(midi.event);
     }
 
     const LV2_Atom_Sequence* m_in = nullptr;
@@ -136,12 +141,21 @@ private:
 
 CMapLv2Plugin* Of(LV2_Handle instance) { return static_cast<CMapLv2Plugin*>(instance); }
 
-// Without the host's URID map there is no way to know a MIDI event.
+// Without the host's URID map there is no way to know a MIDI event. The
+// instance's memory comes from malloc, not operator new, so that none of
+// the C++ run-time library (nor its pool for exceptions) comes into the
+// host with the plug-in.
 LV2_Handle Instantiate(const LV2_Descriptor*, double, const char*,
                        const LV2_Feature* const* features) {
     auto* map = static_cast<LV2_URID_Map*>(lv2_features_data(features, LV2_URID__map));
     if (!map) return nullptr;
-    return new (std::nothrow) CMapLv2Plugin(*map);
+    void* memory = std::malloc(sizeof(CMapLv2Plugin));
+    return memory ? new (memory) CMapLv2Plugin(*map) : nullptr;
+}
+
+void Cleanup(LV2_Handle instance) {
+    Of(instance)->~CMapLv2Plugin();
+    std::free(instance);
 }
 
 const LV2_Descriptor kDescriptor = {
@@ -151,7 +165,7 @@ const LV2_Descriptor kDescriptor = {
     [](LV2_Handle instance) { Of(instance)->Activate(); },
     [](LV2_Handle instance, uint32_t) { Of(instance)->Run(); },
     nullptr,  // deactivate: nothing to undo
-    [](LV2_Handle instance) { delete Of(instance); },
+    Cleanup,
     nullptr,  // no extensions
 };
 
