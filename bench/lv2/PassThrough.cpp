@@ -46,12 +46,10 @@ void Run(LV2_Handle instance, uint32_t) {
     LV2_Atom_Forge_Frame frame;
     if (!lv2_atom_forge_sequence_head(&self->forge, &frame, self->in->body.unit)) return;
     LV2_ATOM_SEQUENCE_FOREACH (self->in, ev) {
-        // Each event whole, its atom's header and body in one write.
-        const uint32_t bytes = sizeof(LV2_Atom) + ev->body.size;
-        if (self->forge.offset + sizeof(int64_t) + lv2_atom_pad_size(bytes) > self->forge.size)
-            break;
-        lv2_atom_forge_frame_time(&self->forge, ev->time.frames);
-        lv2_atom_forge_write(&self->forge, &ev->body, bytes);
+        // Each event whole, its time and atom in one write.
+        const uint32_t bytes = sizeof(LV2_Atom_Event) + ev->body.size;
+        if (self->forge.offset + lv2_atom_pad_size(bytes) > self->forge.size) break;
+        lv2_atom_forge_write(&self->forge, ev, bytes);
     }
     lv2_atom_forge_pop(&self->forge, &frame);
 }
