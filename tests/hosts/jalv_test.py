@@ -12,12 +12,12 @@
 
 import argparse
 import os
-import shutil
 import subprocess
 import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import jackfixture as jf  # noqa: E402
 import livestream  # noqa: E402
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
@@ -28,7 +28,6 @@ PERIOD = 256
 def host_tool(tree):
     """The command that runs the win64 tree's host tool on ZephrinMap.dll,
     or skips the test, saying what is missing."""
-    import jackfixture as jf
     exe = os.path.join(tree, "tools", "zephrin-host.exe")
     dll = os.path.join(tree, "plugins", "ZephrinMap.dll")
     for path in (exe, dll):
@@ -53,15 +52,7 @@ def main():
     args = parser.parse_args()
     lv2_path = ":".join(os.path.abspath(d) for d in args.lv2_path.split(":"))  # jalv needs it so
 
-    missing = [p for p in ("jackd", "jalv", "setpriv") if not shutil.which(p)]
-    try:
-        import jackfixture as jf
-    except ImportError as e:
-        print(f"SKIPPED: no JACK client for Python ({e}): scripts/setup.sh installs "
-              "python3-jack-client")
-        return 77
-    if missing:
-        jf.skip(f"{', '.join(missing)} not installed: scripts/setup.sh installs jackd2 and jalv")
+    jf.require("jalv")
 
     stream = livestream.load()
     started = time.monotonic()
@@ -89,10 +80,10 @@ def main():
     for line in problems[:20]:
         print(line)
     what = "ZephrinMap.dll's live road" if args.plugin == "map" else "the stream itself"
+    verdict = f"{len(problems)} differ" if problems else "identical, frames included"
     print(f"{len(stream.events)} messages in {len(stream.maps)} mappings' stream, "
-          f"{len(got)} out of jalv, {len(expected)} from {what}: "
-          + ("identical, frames included" if not problems else f"{len(problems)} differ")
-          + f" (expected output {expected_at - started:.1f} s, jalv {time.monotonic() - expected_at:.1f} s)")
+          f"{len(got)} out of jalv, {len(expected)} from {what}: {verdict} (expected output "
+          f"{expected_at - started:.1f} s, jalv {time.monotonic() - expected_at:.1f} s)")
     return 1 if problems else 0
 
 

@@ -50,7 +50,7 @@ class Stream:
         out = subprocess.run([converter, *self.map_args()], capture_output=True, text=True,
                              timeout=30)
         if out.returncode != 0:
-            raise StreamError(f"{converter}: {out.stderr.strip()}")
+            raise StreamError(out.stderr.strip())
         values = {}
         for line in out.stdout.split():
             symbol, _, value = line.partition("=")
