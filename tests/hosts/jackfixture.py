@@ -96,11 +96,15 @@ def wait_until(what, predicate, timeout, interval=0.05):
 
 class Process:
     """A program in a process group of its own, its standard input a pipe held
-    open until stop(), its output in a log file. A context manager."""
+    open until stop(), its output in a log file. A context manager.
+    `closing` is how long stop() lets it end by itself once its input is
+    closed before signalling it: a host killed while it is a JACK client
+    can leave a synchronous server stuck (Ardour's ardour7-lua does)."""
 
-    def __init__(self, argv, name, env=None, cwd=None):
+    def __init__(self, argv, name, env=None, cwd=None, closing=0.0):
         self.name = name
         self.argv = list(argv)
+        self.closing = closing
         self.log = tempfile.NamedTemporaryFile(prefix=f"zephrin-{name}-", suffix=".log",
                                                delete=False)
         # setpriv: killed by the kernel if this process dies before stopping it.
@@ -141,11 +145,20 @@ class Process:
             raise RuntimeError(f"{self.name} ended (status {self.proc.returncode}):\n"
                                + self.output())
 
-    def stop(self, grace=5.0):
-        """Closes its input, then ends its whole group: SIGTERM, SIGKILL after
-        `grace` seconds. Returns its exit status."""
+    def finish(self, timeout):
+        """Closes its input and waits up to `timeout` seconds for it to end:
+        its exit status, or None if it still runs."""
         with contextlib.suppress(OSError):
             self.proc.stdin.close()
+        with contextlib.suppress(subprocess.TimeoutExpired):
+            self.proc.wait(timeout)
+        return self.proc.returncode
+
+    def stop(self, grace=5.0):
+        """Closes its input, waits `closing` seconds for it to end, then ends
+        its whole group: SIGTERM, SIGKILL after `grace` seconds. Returns its
+        exit status."""
+        self.finish(self.closing)
         for sig, wait in ((signal.SIGTERM, grace), (signal.SIGKILL, grace)):
             with contextlib.suppress(ProcessLookupError, PermissionError):
                 os.killpg(self.proc.pid, sig)
@@ -210,14 +223,15 @@ class JackServer:
         remove_leftovers()
         self.process = Process(self.argv, "jackd", env=self.env)
         try:
-            self._probe = wait_until(f"JACK server {self.name}", self._connect, 20, 0.1)
+            self._probe = wait_until(f"JACK server {self.name}",
+                                     lambda: self._connect(self.process), 20, 0.1)
         except BaseException:
             self.process.stop()
             raise
         return self
 
-    def _connect(self):
-        self.process.check_alive()
+    def _connect(self, process):
+        process.check_alive()
         jack.set_error_function(lambda message: None)  # "cannot connect" until it is up
         try:
             client = jack.Client("zephrin-probe", no_start_server=True, servername=self.name)
@@ -235,17 +249,35 @@ class JackServer:
         return False
 
     def stop(self):
-        if self._probe:
-            with contextlib.suppress(jack.JackError):
-                self._probe.deactivate()
-                self._probe.close()
-            self._probe = None
-        if self.process:
-            self.process.stop()
+        try:
+            if self._probe:
+                probe, self._probe = self._probe, None
+                with contextlib.suppress(jack.JackError):
+                    probe.deactivate()
+                    probe.close()
+        finally:
+            # Even when a stuck server holds the probe up until the deadline.
+            if self.process and self.process.stop() == -signal.SIGKILL:
+                self._reclaim()
 
-    def start(self, argv, name, cwd=None, env=None):
+    def _reclaim(self):
+        """JACK's registry of running servers has eight entries; a server
+        frees its own when it ends normally, and a dead server's when one of
+        the same name starts. After a SIGKILL, a spare server (asynchronous,
+        so that SIGTERM ends it) starts under this name and ends, so the
+        entry does not stay taken until the machine restarts."""
+        argv = ["jackd", "-n", self.name, "-d", "dummy", "-r", str(self.rate),
+                "-p", str(self.period)]
+        with Process(argv, "jackd-spare", env=self.env) as spare, \
+                contextlib.suppress(TimeoutError, RuntimeError):
+            client = wait_until(f"spare JACK server {self.name}",
+                                lambda: self._connect(spare), 10, 0.1)
+            client.deactivate()
+            client.close()
+
+    def start(self, argv, name, cwd=None, env=None, closing=0.0):
         """A program that talks to this server (a host): a Process."""
-        return Process(argv, name, env=dict(self.env, **(env or {})), cwd=cwd)
+        return Process(argv, name, env=dict(self.env, **(env or {})), cwd=cwd, closing=closing)
 
     def ports(self, pattern="", midi=False, is_input=False, is_output=False):
         return [p.name for p in self._probe.get_ports(pattern, is_midi=midi, is_input=is_input,
