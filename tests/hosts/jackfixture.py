@@ -283,14 +283,16 @@ class JackServer:
         return [p.name for p in self._probe.get_ports(pattern, is_midi=midi, is_input=is_input,
                                                       is_output=is_output)]
 
-    def wait_for_midi_ports(self, client, process=None, timeout=20):
-        """The MIDI input and output port a host's client registers, once both
-        exist: (input, output). Fails at once if `process` has ended."""
+    def wait_for_midi_ports(self, client, process=None, timeout=20, inputs=None, outputs=None):
+        """A host's MIDI input and output port, once both exist: (input,
+        output), the first of the client's own, or the first whose names
+        match the regular expressions `inputs` and `outputs` (for a host with
+        many, such as a track's in Ardour). Fails at once if `process` ended."""
         def both():
             if process:
                 process.check_alive()
-            ins = self.ports(f"^{client}:", midi=True, is_input=True)
-            outs = self.ports(f"^{client}:", midi=True, is_output=True)
+            ins = self.ports(inputs or f"^{client}:", midi=True, is_input=True)
+            outs = self.ports(outputs or f"^{client}:", midi=True, is_output=True)
             return (ins[0], outs[0]) if ins and outs else None
         return wait_until(f"MIDI ports of {client}", both, timeout)
 
