@@ -27,6 +27,10 @@ if [ -z "$main_only" ]; then
     googletest
     nsis
     cmark
+    lv2-dev
+    sordi
+    lilv-utils
+    dpkg-dev
   )
 fi
 packages+=("$@")

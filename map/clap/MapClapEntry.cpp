@@ -2,6 +2,7 @@
 // descriptor.
 #include "map/clap/MapClapPlugin.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -18,8 +19,10 @@ const clap_plugin_factory_t kFactory = {
         if (!host || !id || std::strcmp(id, kMapClapDescriptor.id) != 0 ||
             !clap_version_is_compatible(host->clap_version))
             return nullptr;
-        CMapClapPlugin* plugin = new (std::nothrow) CMapClapPlugin(host);
-        return plugin ? plugin->Plugin() : nullptr;
+        // From malloc, not new: no C++ runtime's allocator (and its exception
+        // pool) comes into the host with the plug-in.
+        void* memory = std::malloc(sizeof(CMapClapPlugin));
+        return memory ? (new (memory) CMapClapPlugin(host))->Plugin() : nullptr;
     },
 };
 

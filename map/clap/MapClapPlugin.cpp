@@ -3,6 +3,7 @@
 #include "map/clap/MapClapPlugin.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -46,7 +47,11 @@ CMapClapPlugin::CMapClapPlugin(const clap_host_t* host)
     m_plugin.desc = &kMapClapDescriptor;
     m_plugin.plugin_data = this;
     m_plugin.init = [](const clap_plugin_t* p) { return Of(p).Init(); };
-    m_plugin.destroy = [](const clap_plugin_t* p) { delete &Of(p); };
+    m_plugin.destroy = [](const clap_plugin_t* p) {
+        CMapClapPlugin* plugin = &Of(p);
+        plugin->~CMapClapPlugin();
+        std::free(plugin);  // made by the factory with malloc
+    };
     m_plugin.activate = [](const clap_plugin_t* p, double, uint32_t, uint32_t) {
         return Of(p).Activate();
     };
