@@ -5,29 +5,31 @@
 # emulation), unless ZEPHRIN_NO_32BIT=1. Extra arguments are more packages.
 #   bash scripts/setup.sh --main   only what the main job builds and runs:
 #                                  the 64-bit toolchain and wine64
+#   bash scripts/setup.sh --lv2    only what the main job's --lv2 road needs:
+#                                  the native compiler, the LV2 headers, jalv
+#                                  and a JACK server with its Python client
 set -euo pipefail
 
-main_only=
-if [ "${1:-}" = --main ]; then
-  main_only=1
-  shift
-fi
-packages=(
-  cmake
-  ninja-build
-  g++-mingw-w64-x86-64-posix
-  binutils-mingw-w64-x86-64
-  wine64
-)
-if [ -z "$main_only" ]; then
+only=
+case ${1:-} in
+  --main|--lv2) only=${1#--}; shift ;;
+esac
+packages=(cmake ninja-build)
+main_set=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64)
+lv2_set=(g++ lv2-dev jalv jackd2 python3-jack-client)
+case $only in
+  main) packages+=("${main_set[@]}") ;;
+  lv2) packages+=("${lv2_set[@]}") ;;
+esac
+if [ -z "$only" ]; then
   packages+=(
-    g++
+    "${main_set[@]}"
+    "${lv2_set[@]}"
     g++-mingw-w64-i686-posix
     binutils-mingw-w64-i686
     googletest
     nsis
     cmark
-    lv2-dev
     sordi
     lilv-utils
     dpkg-dev
@@ -79,8 +81,11 @@ else
   install_missing "${missing[@]}"
 fi
 
-if [ -n "$main_only" ]; then
-  echo "setup: done (what the main job needs)."
+if [ -n "$only" ]; then
+  case $only in
+    main) echo "setup: done (what the main job needs)." ;;
+    lv2) echo "setup: done (what the main job's --lv2 road needs)." ;;
+  esac
   exit 0
 fi
 

@@ -30,12 +30,7 @@ std::string Check(const SettingsBytes& bytes) {
 
 SettingsBytes Apply(const SettingsBytes& saved, const SettingsOptions& options) {
     MapSettings settings = Decode(saved);
-    if (!options.maps.empty()) {
-        settings.count = static_cast<int>(options.maps.size());
-        for (int i = 0; i < kMapMaxMappings; ++i)
-            settings.mappings[i] =
-                i < settings.count ? options.maps[static_cast<size_t>(i)] : MapMapping{};
-    }
+    ApplyMapSpecs(options.maps, settings);
     if (options.fix) settings.lookAheadFix = *options.fix != 0;
     return MapSettingsBytes(settings);
 }

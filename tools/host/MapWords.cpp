@@ -116,6 +116,13 @@ bool ParseMapSpec(const std::string& spec, MapMapping& mapping, std::string& err
     return true;
 }
 
+void ApplyMapSpecs(const std::vector<MapMapping>& maps, MapSettings& settings) {
+    if (maps.empty()) return;
+    settings.count = static_cast<int>(maps.size());
+    for (int i = 0; i < kMapMaxMappings; ++i)
+        settings.mappings[i] = i < settings.count ? maps[static_cast<size_t>(i)] : MapMapping{};
+}
+
 std::string MapKeysText(const MapMapping& m) {
     if (m.lowKey == m.highKey)
         return "key " + std::to_string(m.lowKey) + " (" + NoteName(m.lowKey) + ")";

@@ -5,6 +5,7 @@
 #include "map/engine/MapSettings.h"
 
 #include <string>
+#include <vector>
 
 // SPEC is words separated by spaces: keys=60 or keys=36-51 and cc=64, both
 // needed; ch=any|1-16, out=same|1-16, mode=held|latch, on=N, off=N,
@@ -13,6 +14,10 @@
 // as it was and error names the word: "keys=61-60: the lowest key comes
 // first".
 bool ParseMapSpec(const std::string& spec, MapMapping& mapping, std::string& error);
+
+// The mappings given with --map, in order, over settings: they replace every
+// mapping, and those not given are off. None given leaves settings alone.
+void ApplyMapSpecs(const std::vector<MapMapping>& maps, MapSettings& settings);
 
 // "key 96 (C6)" or "keys 36-51 (C1-D#2)".
 std::string MapKeysText(const MapMapping& mapping);

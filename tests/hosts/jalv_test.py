@@ -1,0 +1,100 @@
+"""The live stream through an LV2 plug-in in jalv, on a private JACK server.
+
+  jalv_test.py --lv2-path DIR[:DIR] passthrough
+      The pass-through plug-in gives back every message of the stream at its
+      frame, in order: the fixture and jalv keep frames exactly.
+  jalv_test.py --lv2-path DIR[:DIR] map --controls EXE --win64-tree DIR
+      Zephrin Map, set with jalv -c from the stream's --map words, gives what
+      ZephrinMap.dll's live road gives through the host tool (under Wine),
+      byte for byte, each output at its input's frame. Skipped, saying why,
+      where Wine or the win64 tree's host tool and DLL are missing.
+"""
+
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import livestream  # noqa: E402
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+URIS = {"passthrough": "urn:quillfen:zephrin-passthrough", "map": "urn:quillfen:zephrin-map"}
+PERIOD = 256
+
+
+def host_tool(tree):
+    """The command that runs the win64 tree's host tool on ZephrinMap.dll,
+    or skips the test, saying what is missing."""
+    import jackfixture as jf
+    exe = os.path.join(tree, "tools", "zephrin-host.exe")
+    dll = os.path.join(tree, "plugins", "ZephrinMap.dll")
+    for path in (exe, dll):
+        if not os.path.isfile(path):
+            jf.skip(f"{path} is not built (the win64 preset builds it), so there is no "
+                    "expected output to compare with")
+    wine = subprocess.run(["bash", "-c", f". '{ROOT}/scripts/wine-env.sh' && zephrin_find_wine"],
+                          capture_output=True, text=True)
+    if wine.returncode != 0:
+        jf.skip(f"no Wine to run the host tool: {wine.stderr.strip()}")
+    # --test: run once more if Wine ends it before it prints (as it now and
+    # then does to a new process); its standard error joins its output.
+    return [os.path.join(ROOT, "scripts", "wine-run"), "--test", exe, "--dll", dll]
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("plugin", choices=sorted(URIS))
+    parser.add_argument("--lv2-path", required=True)
+    parser.add_argument("--controls")
+    parser.add_argument("--win64-tree")
+    args = parser.parse_args()
+    lv2_path = ":".join(os.path.abspath(d) for d in args.lv2_path.split(":"))  # jalv needs it so
+
+    missing = [p for p in ("jackd", "jalv", "setpriv") if not shutil.which(p)]
+    try:
+        import jackfixture as jf
+    except ImportError as e:
+        print(f"SKIPPED: no JACK client for Python ({e}): scripts/setup.sh installs "
+              "python3-jack-client")
+        return 77
+    if missing:
+        jf.skip(f"{', '.join(missing)} not installed: scripts/setup.sh installs jackd2 and jalv")
+
+    stream = livestream.load()
+    started = time.monotonic()
+    with jf.Deadline(100):
+        if args.plugin == "map":
+            expected = stream.expected(host_tool(args.win64_tree))
+            controls = [f"{s}={v}" for s, v in stream.controls(args.controls).items()]
+        else:
+            expected, controls = stream.events, []
+        expected_at = time.monotonic()
+
+        name = f"zephrin-jalv-{os.getpid()}"
+        argv = ["jalv", "-x", "-n", name]
+        for control in controls:
+            argv += ["-c", control]
+        with jf.JackServer(period=PERIOD) as server, \
+                server.start(argv + [URIS[args.plugin]], "jalv",
+                             env={"LV2_PATH": lv2_path}) as jalv, \
+                jf.MidiClient(server) as midi:
+            midi.connect(*server.wait_for_midi_ports(name, jalv))
+            got = midi.play(stream.events)
+            jalv.check_alive()
+
+    problems = livestream.compare(expected, got)
+    for line in problems[:20]:
+        print(line)
+    what = "ZephrinMap.dll's live road" if args.plugin == "map" else "the stream itself"
+    print(f"{len(stream.events)} messages in {len(stream.maps)} mappings' stream, "
+          f"{len(got)} out of jalv, {len(expected)} from {what}: "
+          + ("identical, frames included" if not problems else f"{len(problems)} differ")
+          + f" (expected output {expected_at - started:.1f} s, jalv {time.monotonic() - expected_at:.1f} s)")
+    return 1 if problems else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

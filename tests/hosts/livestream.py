@@ -1,0 +1,144 @@
+"""The live stream every real-host test plays (live-stream.txt beside this
+file), what Zephrin Map must make of it, and the one comparison every host's
+test makes.
+
+    import livestream
+    stream = livestream.load()                       # maps and timed messages
+    symbols = stream.controls(converter)             # {"m1_on": "1", ...} for a host's controls
+    expected = stream.expected(host_tool)            # [(frame, bytes)] as ZephrinMap.dll gives it
+    got = midi.play(stream.events)                   # jackfixture.MidiClient, through the host
+    problems = livestream.compare(expected, got)     # [] when identical, frames included
+
+`converter` is the native program zephrin-map-controls (tools/lv2/), which
+turns the --map words into every mapping's control values with the engine's
+own code; `host_tool` is the command that runs the Windows host tool
+(["scripts/wine-run", ".../zephrin-host.exe", "--dll", ".../ZephrinMap.dll"]).
+The expected output is never written by hand: the host tool plays the
+messages with a marker after each (F9, which every plug-in passes as it
+is), so each output group is known to come from its input message and gets
+that message's frame.
+"""
+
+import os
+import subprocess
+import tempfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+DEFAULT = os.path.join(HERE, "live-stream.txt")
+MARKER = bytes([0xF9])
+
+
+class StreamError(ValueError):
+    pass
+
+
+def hex_bytes(data):
+    return " ".join(f"{b:02X}" for b in data)
+
+
+class Stream:
+    def __init__(self, maps, events):
+        self.maps = maps        # --map specs, in order
+        self.events = events    # [(frame, bytes)], frames never going back
+
+    def map_args(self):
+        return [a for spec in self.maps for a in ("--map", spec)]
+
+    def controls(self, converter):
+        """The control values the mappings are as a host's controls, by
+        symbol, from the converter program: {symbol: value text}."""
+        out = subprocess.run([converter, *self.map_args()], capture_output=True, text=True,
+                             timeout=30)
+        if out.returncode != 0:
+            raise StreamError(f"{converter}: {out.stderr.strip()}")
+        values = {}
+        for line in out.stdout.split():
+            symbol, _, value = line.partition("=")
+            values[symbol] = value
+        return values
+
+    def live_text(self):
+        """The host tool's live file: each message, then the marker."""
+        return "".join(f"{hex_bytes(data)}\n{hex_bytes(MARKER)}\n" for _, data in self.events)
+
+    def expected(self, host_tool, timeout=120):
+        """What the host tool's live road makes of the stream, each output at
+        its input message's frame, in order: [(frame, bytes)]."""
+        with tempfile.NamedTemporaryFile("w", suffix=".live", delete=False) as f:
+            f.write(self.live_text())
+        try:
+            out = subprocess.run([*host_tool, *self.map_args(), "live", f.name],
+                                 capture_output=True, text=True, timeout=timeout)
+        finally:
+            os.unlink(f.name)
+        if out.returncode != 0:
+            raise StreamError(f"host tool failed ({out.returncode}): {out.stderr.strip()}"
+                              f"{out.stdout.strip()}")
+        groups, group = [], []
+        for line in out.stdout.splitlines():
+            try:
+                data = bytes.fromhex(line)
+            except ValueError:
+                raise StreamError(f"host tool: not a message: {line!r}") from None
+            if data == MARKER:
+                groups.append(group)
+                group = []
+            else:
+                group.append(data)
+        if group or len(groups) != len(self.events):
+            raise StreamError(f"host tool gave {len(groups)} groups for {len(self.events)} "
+                              f"messages:\n{out.stdout}")
+        return [(frame, data) for (frame, _), group in zip(self.events, groups) for data in group]
+
+
+def parse(text, where="stream"):
+    maps, events = [], []
+    last = 0
+    for number, raw in enumerate(text.splitlines(), 1):
+        line = raw.split("#", 1)[0].strip()
+        if not line:
+            continue
+        if line.startswith("map "):
+            maps.append(line[4:].strip())
+            continue
+        frame, _, rest = line.partition(" ")
+        try:
+            frame = int(frame)
+            data = bytes.fromhex(rest)
+        except ValueError:
+            raise StreamError(f"{where}:{number}: not a frame and hex bytes: {raw!r}") from None
+        if frame < last:
+            raise StreamError(f"{where}:{number}: frame {frame} comes before {last}")
+        if not data or data[0] < 0x80 or MARKER in data:
+            raise StreamError(f"{where}:{number}: not a message of the stream: {raw!r}")
+        last = frame
+        events.append((frame, data))
+    return Stream(maps, events)
+
+
+def load(path=DEFAULT):
+    with open(path) as f:
+        return parse(f.read(), path)
+
+
+def compare(expected, got, latency=0):
+    """Every difference between the expected [(frame, bytes)] and what a host
+    gave, whose frames may all be later by `latency` frames; [] when they
+    are the same events in the same order at the same frames."""
+    problems = []
+    shifted = [(frame - latency, data) for frame, data in got]
+    for i in range(max(len(expected), len(shifted))):
+        want = expected[i] if i < len(expected) else None
+        have = shifted[i] if i < len(shifted) else None
+        if want != have:
+            problems.append(f"event {i}: expected {describe(want)}, got {describe(have)}")
+    return problems
+
+
+def describe(event):
+    return "nothing" if event is None else f"[{hex_bytes(event[1])}] at frame {event[0]}"
+
+
+def sorted_by_frame(events):
+    """A recording in frame order, events at one frame in the order they came."""
+    return sorted(events, key=lambda e: e[0])
