@@ -29,7 +29,9 @@ MARKER = bytes([0xF9])
 
 
 class StreamError(ValueError):
-    pass
+    def __init__(self, message, status=None):
+        super().__init__(message)
+        self.status = status  # the program's exit status, where one failed
 
 
 def hex_bytes(data):
@@ -61,19 +63,21 @@ class Stream:
         """The host tool's live file: each message, then the marker."""
         return "".join(f"{hex_bytes(data)}\n{hex_bytes(MARKER)}\n" for _, data in self.events)
 
-    def expected(self, host_tool, timeout=120):
+    def expected(self, host_tool, timeout=120, options=()):
         """What the host tool's live road makes of the stream, each output at
-        its input message's frame, in order: [(frame, bytes)]."""
+        its input message's frame, in order: [(frame, bytes)]. options go
+        before the command (["--learn", "2"]); any program that takes the
+        host tool's --map words and live files will do (zephrin-clap-host)."""
         with tempfile.NamedTemporaryFile("w", suffix=".live", delete=False) as f:
             f.write(self.live_text())
         try:
-            out = subprocess.run([*host_tool, *self.map_args(), "live", f.name],
+            out = subprocess.run([*host_tool, *self.map_args(), *options, "live", f.name],
                                  capture_output=True, text=True, timeout=timeout)
         finally:
             os.unlink(f.name)
         if out.returncode != 0:
             raise StreamError(f"host tool failed ({out.returncode}): {out.stderr.strip()}"
-                              f"{out.stdout.strip()}")
+                              f"{out.stdout.strip()}", out.returncode)
         groups, group = [], []
         for line in out.stdout.splitlines():
             try:

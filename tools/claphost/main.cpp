@@ -1,7 +1,9 @@
 // zephrin-clap-host: a minimal CLAP host on the command line. It loads a
 // plug-in file, makes the plug-in, and passes live MIDI through its process
 // call, with its state loaded and saved as a host's project keeps it.
+#include "map/engine/MapSettings.h"
 #include "tools/claphost/ClapHost.h"
+#include "tools/host/MapWords.h"
 #include "tools/midifile/LiveLine.h"
 
 #ifdef _WIN32
@@ -30,6 +32,9 @@ constexpr char kHelp[] = R"(zephrin-clap-host: runs a CLAP note effect as a host
 
 Options:
   --settings-file FILE  loads FILE's bytes as the plug-in's state first
+  --map "SPEC"          Zephrin Map's mappings in zephrin-host's words, up to
+                        8 times: they replace the mappings (those not given
+                        are off), loaded as the plug-in's state after FILE
   --save FILE           saves the plug-in's state to FILE at the end
   --learn N             sets the parameter Learn to N before the first message
   --set ID=VALUE        sets parameter ID to VALUE before the first message
@@ -43,6 +48,7 @@ struct Options {
     std::string input;
     std::string settingsFile;
     std::string saveFile;
+    std::vector<MapMapping> maps;
     std::vector<std::pair<clap_id, double>> params;
     uint32_t block = 64;
 };
@@ -75,6 +81,12 @@ int ParseOptions(int argc, char** argv, Options& options) {
             return -1;
         } else if (arg == "--settings-file" && hasValue) {
             options.settingsFile = args[++i];
+        } else if (arg == "--map" && hasValue) {
+            MapMapping mapping;
+            std::string error;
+            if (!ParseMapSpec(args[++i], mapping, error)) return Usage("--map \"" + args[i] + "\": " + error);
+            if (options.maps.size() == kMapMaxMappings) return Usage("Zephrin Map has 8 mappings, not more");
+            options.maps.push_back(mapping);
         } else if (arg == "--save" && hasValue) {
             options.saveFile = args[++i];
         } else if (arg == "--learn" && hasValue && Number(args[i + 1], 0, 8, number)) {
@@ -208,6 +220,18 @@ int Run(const Options& options) {
             for (const std::string& log : session.logs) said += "; the plug-in said \"" + log + "\"";
             return Fail(options.settingsFile + ": the plug-in did not load it" + said);
         }
+    }
+    if (!options.maps.empty()) {
+        // As the host tool does it: the mappings into the saved settings,
+        // loaded back as a project is.
+        std::vector<uint8_t> bytes;
+        MapSettings settings;
+        if (!session.SaveState(bytes) || !DecodeMapSettings(bytes.data(), bytes.size(), settings).ok())
+            return Fail("--map is for Zephrin Map, whose settings this plug-in does not save");
+        ApplyMapSpecs(options.maps, settings);
+        bytes.resize(kMapMaxStreamBytes);
+        bytes.resize(EncodeMapSettings(settings, bytes.data()));
+        if (!session.LoadState(bytes)) return Fail("the plug-in did not load the mappings");
     }
     int status = 0;
     if (options.command == "info") {
