@@ -33,6 +33,7 @@ if [ -z "$only" ]; then
     sordi
     lilv-utils
     dpkg-dev
+    make
   )
 fi
 packages+=("$@")
