@@ -168,14 +168,9 @@ def main():
     for index, want in ((11 + 2, "96"), (11 + 3, "96"), (LEARN_INDEX, "0")):
         if values.get(str(index)) != want:
             problems.append(f"Carla shows parameter {index} as {values.get(str(index))}, not {want}")
-    for line in problems[:20]:
-        print(line)
-    print(f"{len(stream.events)} messages in {len(stream.maps)} mappings' stream and a learn, "
-          f"{len(got)} out of Carla, {len(expected)} from ZephrinMap.dll's live road: "
-          + ("identical, frames included" if not problems else f"{len(problems)} differ")
-          + f" (expected output {expected_at - started:.1f} s, Carla {time.monotonic() - expected_at:.1f} s)")
-    return 1 if problems else 0
-
+    return livestream.report(problems, stream, "Carla", got, expected,
+                             "ZephrinMap.dll's live road with --learn 2",
+                             (expected_at - started, time.monotonic() - expected_at))
 
 if __name__ == "__main__":
     sys.exit(main())

@@ -86,15 +86,9 @@ def main():
             jalv.check_alive()
 
     problems = livestream.compare(expected, got)
-    for line in problems[:20]:
-        print(line)
     what = "ZephrinMap.dll's live road" if args.plugin == "map" else "the stream itself"
-    print(f"{len(stream.events)} messages in {len(stream.maps)} mappings' stream, "
-          f"{len(got)} out of jalv, {len(expected)} from {what}: "
-          + ("identical, frames included" if not problems else f"{len(problems)} differ")
-          + f" (expected output {expected_at - started:.1f} s, jalv {time.monotonic() - expected_at:.1f} s)")
-    return 1 if problems else 0
-
+    return livestream.report(problems, stream, "jalv", got, expected, what,
+                             (expected_at - started, time.monotonic() - expected_at))
 
 if __name__ == "__main__":
     sys.exit(main())

@@ -139,6 +139,18 @@ def compare(expected, got, latency=0):
     return problems
 
 
+def report(problems, stream, host, got, expected, what, times):
+    """Prints the differences (the first 20) and one line of what was
+    compared; the test's exit status. times: (expected output, host) in s."""
+    for line in problems[:20]:
+        print(line)
+    print(f"{len(stream.events)} messages in {len(stream.maps)} mappings' stream, "
+          f"{len(got)} out of {host}, {len(expected)} from {what}: "
+          + ("identical, frames included" if not problems else f"{len(problems)} differ")
+          + f" (expected output {times[0]:.1f} s, {host} {times[1]:.1f} s)")
+    return 1 if problems else 0
+
+
 def describe(event):
     return "nothing" if event is None else f"[{hex_bytes(event[1])}] at frame {event[0]}"
 
