@@ -19,20 +19,9 @@
 namespace {
 
 void PrintRatios(const char* road, const std::vector<Measured>& measured, const Ratios& r) {
-    std::printf("  %s (pass-through %.2f ns a record)\n", road, r.nanoseconds.back());
-    for (size_t f = 0; f < measured.size(); ++f) {
-        const std::vector<double>& v = r.ratios[f];
-        std::printf("    %-30s %6.2f ns a record, / pass-through: median %.3f  (runs %.3f to %.3f)\n",
-                    measured[f].name, r.nanoseconds[f], Median(v),
-                    *std::min_element(v.begin(), v.end()), *std::max_element(v.begin(), v.end()));
-    }
-    // Two copies of one filter measuring apart means the process's layout
-    // favours one DLL over another (code placement, predictor aliasing): the
-    // ratios of this process are off by as much. The copy is the last one.
-    const double copy = Median(r.ratios.back());
-    if (copy < 0.97 || copy > 1.03)
-        std::printf("    the copy is not at 1.0 in this process: its ratios are off by as much;"
-                    " run again\n");
+    std::vector<const char*> names;
+    for (const Measured& m : measured) names.push_back(m.name);
+    PrintRatios(road, names, r);
 }
 
 void PrintLatencyHeading(const Plugin& plugin, const char* meanwhile) {

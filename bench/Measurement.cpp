@@ -1,13 +1,8 @@
-// The single-call latency measurement, and the median the figures are taken by.
+// The single-call latency measurement.
 #include "bench/Measurement.h"
 
 #include "bench/Batches.h"
 #include "tools/host/HostQueues.h"
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 void MeasureLatency(IMfxEventFilter* filter, std::vector<uint64_t>& ticks) {
     CHostDataQueue in, out;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "bench/BenchClock.h"
+#include "bench/Ratios.h"
 #include "host/MfxHost.h"
 
 #include <algorithm>
@@ -11,23 +12,14 @@
 #include <utility>
 #include <vector>
 
-constexpr int kRounds = 41;            // batches per filter, interleaved, in one run
-constexpr int kRuns = 9;               // runs, each giving one ratio per road
 constexpr int kLatencyCalls = 200000;  // single-message OnInput calls a segment
 constexpr int kLatencySegments = 4;
-
-double Median(std::vector<double> values);
 
 // The filters measured side by side, each against the pass-through, which is
 // the baseline.
 struct Measured {
     const char* name;
     IMfxEventFilter* filter;
-};
-
-struct Ratios {
-    std::vector<std::vector<double>> ratios;  // per measured filter, one per run
-    std::vector<double> nanoseconds;          // per record, median run; the baseline's last
 };
 
 // The same host loop for every filter, batches alternating between them in
@@ -42,32 +34,13 @@ Ratios MeasureThroughput(const std::vector<Record>& batch, const std::vector<Mea
     std::vector<IMfxEventFilter*> filters;
     for (const Measured& m : measured) filters.push_back(m.filter);
     filters.push_back(baseline);
-    const size_t count = filters.size();
-    Ratios result;
-    result.ratios.resize(measured.size());
-    std::vector<std::vector<double>> perRecord(count);
-    for (int run = 0; run < kRuns; ++run) {
-        std::vector<std::vector<double>> times(count);
-        for (int round = 0; round < kRounds + 1; ++round) {
-            for (size_t k = 0; k < count; ++k) {
-                const size_t f = (static_cast<size_t>(round) + k) % count;
-                out.Clear();
-                filters[f]->OnStart(0, 0);
-                const double start = Seconds();
-                call(filters[f], in, out);
-                const double took = Seconds() - start;
-                if (round > 0) times[f].push_back(took);  // the first round warms up
-            }
-        }
-        std::vector<double> median(count);
-        for (size_t f = 0; f < count; ++f) {
-            median[f] = Median(times[f]);
-            perRecord[f].push_back(median[f] * 1e9 / static_cast<double>(batch.size()));
-        }
-        for (size_t f = 0; f + 1 < count; ++f) result.ratios[f].push_back(median[f] / median[count - 1]);
-    }
-    for (size_t f = 0; f < count; ++f) result.nanoseconds.push_back(Median(perRecord[f]));
-    return result;
+    return MeasureRatios(filters.size(), batch.size(), [&](size_t f) {
+        out.Clear();
+        filters[f]->OnStart(0, 0);
+        const double start = Seconds();
+        call(filters[f], in, out);
+        return Seconds() - start;
+    });
 }
 
 struct Latency {

@@ -2,6 +2,8 @@
 // mapping and with eight.
 #include "bench/Plugins.h"
 
+#include "bench/EightMappings.h"
+
 #include "map/engine/MapSettings.h"
 #include "map/mfx/MapIds.h"
 #include "map/page/MapPropPage.h"
@@ -23,40 +25,6 @@ std::vector<uint8_t> Bytes(const ZephrinSettings& settings) {
 std::vector<uint8_t> Bytes(const MapSettings& settings) {
     uint8_t bytes[kMapMaxStreamBytes];
     return {bytes, bytes + EncodeMapSettings(settings, bytes)};
-}
-
-// Eight mappings of every kind on the batches' mix: the pedal key, a drum
-// pad pair on channel 10 (36 and 37, the only range the mix plays much
-// besides the pedal key), and six more on keys and channels the mix rarely
-// or never plays, held and latching, with velocity, through and output
-// channels.
-MapSettings EightMappings() {
-    MapSettings settings = MapSettings::Defaults();
-    auto add = [&](int index, uint8_t low, uint8_t high, uint8_t controller, uint8_t channel,
-                   MapMode mode) -> MapMapping& {
-        MapMapping& m = settings.mappings[index];
-        m.on = true;
-        m.lowKey = low;
-        m.highKey = high;
-        m.controller = controller;
-        m.inChannel = channel;
-        m.mode = mode;
-        return m;
-    };
-    add(1, 97, 97, 66, 1, MapMode::kLatch);
-    add(2, 98, 98, 67, 2, MapMode::kHeld).velocity = true;
-    MapMapping& pads = add(3, 36, 37, 1, 10, MapMode::kHeld);
-    pads.velocity = true;
-    pads.outChannel = 1;
-    add(4, 100, 100, 11, 0, MapMode::kHeld).through = true;
-    add(5, 101, 103, 7, 16, MapMode::kLatch).outChannel = 5;
-    MapMapping& inverted = add(6, 104, 104, 10, 0, MapMode::kHeld);
-    inverted.onValue = 0;
-    inverted.offValue = 127;
-    MapMapping& last = add(7, 105, 105, 71, 3, MapMode::kLatch);
-    last.velocity = true;
-    last.through = true;
-    return settings;
 }
 
 // The trackbar moves (TBM_SETPOS) and tells the dialog (WM_HSCROLL,
@@ -109,7 +77,7 @@ Plugin Map(const char* name, const std::string& dll, const MapSettings& settings
                               PressArrow};
     return {name, dll, CLSID_ZephrinMapFilter, Bytes(settings), onValue,
             {{"mapping 1 changed back and forth, as an editor does", Bytes(settings), Bytes(edited)},
-             {"whole sets of eight loaded, as a host restoring projects", Bytes(EightMappings()),
+             {"whole sets of eight loaded, as a host restoring projects", Bytes(BenchEightMappings()),
               Bytes(MapSettings{})}},
             "Learn", MapLearnedKey, {}};
 }
@@ -121,7 +89,7 @@ std::vector<Plugin> BenchPlugins(const std::string& zephrinDll, const std::strin
     plugins.reserve(3);
     plugins.push_back(Zephrin(zephrinDll));
     plugins.push_back(Map("Map, the default mapping", mapDll, MapSettings::Defaults()));
-    plugins.push_back(Map("Map, eight mappings", mapDll, EightMappings()));
+    plugins.push_back(Map("Map, eight mappings", mapDll, BenchEightMappings()));
     return plugins;
 }
 

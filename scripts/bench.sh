@@ -3,9 +3,28 @@
 # Wine next to the pass-through filter, in one run. Not a test: it prints
 # figures and fails only when it cannot measure. --throughput measures the
 # OnEvents and OnInput ratios only.
+#   bash scripts/bench.sh --lv2   Zephrin Map's LV2 plug-in against the LV2
+#                                 pass-through instead, natively (no Wine).
 # ZEPHRIN_BUILD_ROOT moves the build trees and the Wine prefix (default build/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+if [ "${1:-}" = --lv2 ]; then
+  bash scripts/setup.sh --lv2
+  native=${ZEPHRIN_BUILD_ROOT:-$PWD/build}/native
+  cmake --preset native -B "$native" >/dev/null
+  cmake --build "$native" --target zephrin-lv2-bench >/dev/null
+  passthrough=$native/bench/lv2/bundles/zephrin-passthrough.lv2/zephrin-passthrough.so
+  # The pass-through a second time, from a file of its own: a plug-in that
+  # only copies must measure 1.0 against it.
+  copy=$(mktemp --suffix=.so)
+  trap 'rm -f "$copy"' EXIT
+  cp "$passthrough" "$copy"
+  echo "== $(gcc --version | head -n 1)"
+  "$native/bench/lv2/zephrin-lv2-bench" "$native/lv2/zephrin-map.lv2/zephrin-map.so" \
+    "$passthrough" "$copy"
+  exit
+fi
 
 bash scripts/setup.sh
 export ZEPHRIN_BUILD_ROOT=${ZEPHRIN_BUILD_ROOT:-$PWD/build}

@@ -12,7 +12,14 @@
 # options only, the example song is played. The converted song goes beside
 # the input (my.zephrin.mid) unless out.mid is given. ZEPHRIN_BUILD_ROOT
 # moves the build trees and the Wine prefix.
+#   bash scripts/main.sh --lv2 [my.mid [out.mid]] [--map "SPEC"]...
+# plays the song through Zephrin Map's LV2 plug-in in jalv instead, natively
+# on a JACK server of its own (scripts/lv2-main.sh; out.mid defaults to
+# my.zephrin-lv2.mid).
 set -euo pipefail
+for a in "$@"; do
+  [ "$a" != --lv2 ] || exec bash "$(dirname "$0")/lv2-main.sh" "$@"
+done
 caller=$PWD
 cd "$(dirname "$0")/.."
 repo=$PWD

@@ -66,25 +66,12 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Polls a command every tenth of a second; false when it never succeeds.
-wait_for() {
-  local seconds=$1
-  shift
-  local tries=$((seconds * 10))
-  until "$@"; do
-    tries=$((tries - 1))
-    [ $tries -gt 0 ] || return 1
-    sleep 0.1
-  done
-}
+. scripts/screen-capture.sh
 
 zephrin_prefix_ensure
 
 echo "== Xvfb"
-Xvfb -displayfd 5 -screen 0 1366x768x24 -nolisten tcp 5>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-wait_for 20 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=:$(cat "$work/display")
+start_xvfb 1366x768x24 "$work" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 echo "display $DISPLAY"
 
 # Wine's X11 driver, drawing its own frames (there is no window manager), in
@@ -121,23 +108,8 @@ ready() {
 wait_for 60 ready || fail "the page was not shown within 60 seconds"
 sed -n 's/^ready .* page /page size in pixels: /p' "$work/page.out"
 
-frame_window() {
-  window=$(xwininfo -root -tree | sed -n "s/^ *\\(0x[0-9a-f]*\\) \"$caption\": .*/\\1/p" | head -n1)
-  [ -n "$window" ] && xwininfo -id "$window" | grep -q 'Map State: IsViewable'
-}
-wait_for 20 frame_window || fail "no window \"$caption\" appeared on $DISPLAY"
+wait_for 20 find_window "$caption" || fail "no window \"$caption\" appeared on $DISPLAY"
 
-# Wine draws into the X window a little after the program has painted:
-# the picture is taken once two captures in a row agree.
-previous=
-for try in $(seq 1 50); do
-  import -window "$window" "ppm:$work/shot.ppm"
-  if [ -n "$previous" ] && cmp -s "$work/shot.ppm" "$work/previous.ppm"; then break; fi
-  mv "$work/shot.ppm" "$work/previous.ppm"
-  previous=yes
-  [ "$try" -lt 50 ] || fail "the window did not settle within 10 seconds"
-  sleep 0.2
-done
-mkdir -p "$(dirname "$out")"
-convert "$work/shot.ppm" -strip "png:$out"
+# Wine draws into the X window a little after the program has painted.
+capture_window "$window" "$out" "$work" || fail "the window did not settle within 10 seconds"
 echo "wrote $out ($(identify -format '%wx%h' "$out"), $(stat -c %s "$out") bytes)"

@@ -23,7 +23,7 @@ namespace {
 
 // An event of one short MIDI message, as a sequence holds it: its time, the
 // atom's header and three bytes, padded to 8.
-constexpr uint32_t kMidiEventBytes = sizeof(int64_t) + sizeof(LV2_Atom) + 8;
+constexpr uint32_t kMidiEventBytes = sizeof(LV2_Atom_Event) + 8;
 
 class CMapLv2Plugin {
 public:
@@ -100,27 +100,31 @@ private:
                 return true;
             }
         }
-        return Put(event.time.frames, event.body);
+        return Put(event);
     }
 
     uint32_t Room() const { return m_forge.size - m_forge.offset; }
 
-    // The time is copied as its 64 bits, so a sequence timed in beats keeps
-    // its times too.
-    bool Put(int64_t time, const LV2_Atom& atom) {
-        const uint64_t bytes = sizeof(LV2_Atom) + static_cast<uint64_t>(atom.size);
-        if (sizeof time + ((bytes + 7) & ~uint64_t{7}) > Room()) return false;
-        lv2_atom_forge_frame_time(&m_forge, time);
-        lv2_atom_forge_write(&m_forge, &atom, static_cast<uint32_t>(bytes));
+    // An event whole, its time and atom in one write. The time's 64 bits
+    // are copied as they are, so a sequence timed in beats keeps its times.
+    bool Put(const LV2_Atom_Event& event) {
+        const uint64_t bytes = sizeof(LV2_Atom_Event) + static_cast<uint64_t>(event.body.size);
+        if (((bytes + 7) & ~uint64_t{7}) > Room()) return false;
+        lv2_atom_forge_write(&m_forge, &event, static_cast<uint32_t>(bytes));
         return true;
     }
 
-    void PutMidi(int64_t time, MidiMessage message) {
+    void PutMidi(int64_t frames, MidiMessage message) {
         struct {
-            LV2_Atom atom;
+            LV2_Atom_Event event;
             uint8_t bytes[3];
-        } const midi = {{3, m_midiEvent}, {message.status, message.data1, message.data2}};
-        Put(time, midi.atom);
+        } midi = {};
+        midi.event.time.frames = frames;
+        midi.event.body = {3, m_midiEvent};
+        midi.bytes[0] = message.status;
+        midi.bytes[1] = message.data1;
+        midi.bytes[2] = message.data2;
+        Put(midi.event);
     }
 
     const LV2_Atom_Sequence* m_in = nullptr;

@@ -130,11 +130,13 @@ void WriteControlPort(std::FILE* out, int mapping, MapControl control) {
 
 void WritePlugin(std::FILE* out, const char*) {
     std::fputs(kPrefixes, out);
+    // Each mapping's controls as a group, under its name (hosts read either
+    // property).
     for (int i = 0; i < kMapMaxMappings; ++i)
-        std::fprintf(
-            out,
-            "%s\n\ta pg:Group ;\n\tlv2:symbol \"mapping%d\" ;\n\trdfs:label \"Mapping %d\" .\n\n",
-            GroupUri(i).c_str(), i + 1, i + 1);
+        std::fprintf(out,
+                     "%s\n\ta pg:Group ;\n\tlv2:symbol \"mapping%d\" ;\n"
+                     "\tlv2:name \"Mapping %d\" ;\n\trdfs:label \"Mapping %d\" .\n\n",
+                     GroupUri(i).c_str(), i + 1, i + 1, i + 1);
     std::fprintf(
         out,
         "<%s>\n\ta lv2:Plugin , lv2:MIDIPlugin , doap:Project ;\n\tdoap:name \"Zephrin Map\" ;\n"

@@ -32,8 +32,8 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
+import jackfixture as jf  # noqa: E402
 import livestream  # noqa: E402
-from jalv_test import host_tool  # noqa: E402
 
 PERIOD = 256
 LEARN = 2                    # the mapping Learn is set to
@@ -119,12 +119,7 @@ def main():
     for option in ("--carla", "--clap", "--controls", "--win64-tree"):
         parser.add_argument(option, required=True)
     args = parser.parse_args()
-    try:
-        import jackfixture as jf
-    except ImportError as e:
-        print(f"SKIPPED: no JACK client for Python ({e}): scripts/setup.sh installs "
-              "python3-jack-client")
-        return 77
+    jf.require()
     library = os.path.join(args.carla, "bin", "libcarla_standalone2.so")
     if not os.path.isfile(library):
         print(f"FAIL: {library} is not built (hosts.carla_backend_built builds it)")
@@ -135,7 +130,7 @@ def main():
     with jf.Deadline(150):
         # Without wine-run's --test, which joins the standard error (where the
         # host tool says what it learns) to the output.
-        dll_road = [a for a in host_tool(args.win64_tree) if a != "--test"]
+        dll_road = [a for a in livestream.host_tool(args.win64_tree) if a != "--test"]
         expected = stream.expected(dll_road, options=["--learn", str(LEARN)])
         # The controls by index: every mapping's, in the order
         # zephrin-map-controls prints them, which is the plug-in's.

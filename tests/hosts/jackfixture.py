@@ -26,6 +26,8 @@ the same cycle at the same frames.
 import contextlib
 import itertools
 import os
+import re
+import shutil
 import signal
 import subprocess
 import sys
@@ -33,7 +35,10 @@ import tempfile
 import threading
 import time
 
-import jack
+try:
+    import jack
+except ImportError:  # require() says so
+    jack = None
 
 SKIP = 77  # ctest's SKIP_RETURN_CODE
 
@@ -42,6 +47,15 @@ def skip(reason):
     """Ends the test as skipped (exit 77), saying why."""
     print("SKIPPED: " + reason, flush=True)
     sys.exit(SKIP)
+
+
+def require(*programs):
+    """Skips the test, saying why, when a program it needs is not installed."""
+    missing = [p for p in ("jackd", "setpriv") + programs if not shutil.which(p)]
+    if jack is None:
+        missing.append("Python's jack module (python3-jack-client)")
+    if missing:
+        skip(f"{', '.join(missing)} not installed (scripts/setup.sh installs them)")
 
 
 class Deadline:
@@ -150,6 +164,26 @@ class Process:
 _names = itertools.count()
 
 
+def remove_leftovers(shm="/dev/shm"):
+    """Removes the sockets and semaphores a server of ours left behind when
+    the test that ran it was killed: those whose name holds the process id
+    of a test no longer running. (JACK frees a dead server's shared memory
+    itself when the next server starts.)"""
+    for entry in os.listdir(shm):
+        found = re.match(r"jack(?:_sem\.\d+)?_zephrin-(\d+)-\d+_", entry)
+        if not found:
+            continue
+        try:
+            os.kill(int(found.group(1)), 0)
+            continue  # its test still runs
+        except PermissionError:
+            continue
+        except ProcessLookupError:
+            pass
+        with contextlib.suppress(OSError):
+            os.unlink(os.path.join(shm, entry))
+
+
 class JackServer:
     """jackd (jackd2) on the dummy backend under a name of its own; env holds
     what a program needs to reach it, and only it.
@@ -157,23 +191,23 @@ class JackServer:
     Synchronous (-S): each cycle waits for every client to finish (up to -t
     ms), so a client the scheduler held up on a busy machine delays the
     cycle instead of losing or repeating it, as it does in JACK's default
-    asynchronous mode. `wait_us` is the dummy backend's pause between
-    cycles (-w): below the period's length (period / rate) the clock runs
-    faster than real time, as far as the clients keep up."""
+    asynchronous mode. The dummy backend keeps real time (its -w sets the
+    period, not a shorter pause); freewheel() runs the cycles back to back
+    instead, as fast as the clients go, each still carrying its frames."""
 
-    def __init__(self, period=256, rate=48000, name=None, wait_us=None):
+    def __init__(self, period=256, rate=48000, name=None):
         self.period = period
         self.rate = rate
         self.name = name or f"zephrin-{os.getpid()}-{next(_names)}"
         self.env = dict(os.environ, JACK_DEFAULT_SERVER=self.name, JACK_NO_START_SERVER="1",
                         JACK_NO_AUDIO_RESERVATION="1")
-        wait = ["-w", str(wait_us)] if wait_us else []
         self.argv = ["jackd", "-n", self.name, "-r", "-S", "-t", "5000",
-                     "-d", "dummy", "-r", str(rate), "-p", str(period), *wait]
+                     "-d", "dummy", "-r", str(rate), "-p", str(period)]
         self.process = None
         self._probe = None
 
     def __enter__(self):
+        remove_leftovers()
         self.process = Process(self.argv, "jackd", env=self.env)
         try:
             self._probe = wait_until(f"JACK server {self.name}", self._connect, 20, 0.1)
@@ -217,19 +251,25 @@ class JackServer:
         return [p.name for p in self._probe.get_ports(pattern, is_midi=midi, is_input=is_input,
                                                       is_output=is_output)]
 
-    def wait_for_midi_ports(self, client, process=None, timeout=20):
-        """The MIDI input and output port a host's client registers, once both
-        exist: (input, output). Fails at once if `process` has ended."""
+    def wait_for_midi_ports(self, client, process=None, timeout=20, inputs=None, outputs=None):
+        """A host's MIDI input and output port, once both exist: (input,
+        output), the first of the client's own, or the first whose names
+        match the regular expressions `inputs` and `outputs` (for a host with
+        many, such as a track's in Ardour). Fails at once if `process` ended."""
         def both():
             if process:
                 process.check_alive()
-            ins = self.ports(f"^{client}:", midi=True, is_input=True)
-            outs = self.ports(f"^{client}:", midi=True, is_output=True)
+            ins = self.ports(inputs or f"^{client}:", midi=True, is_input=True)
+            outs = self.ports(outputs or f"^{client}:", midi=True, is_output=True)
             return (ins[0], outs[0]) if ins and outs else None
         return wait_until(f"MIDI ports of {client}", both, timeout)
 
     def connect(self, source, destination):
         self._probe.connect(source, destination)
+
+    def freewheel(self, on):
+        """Cycles back to back (True) or at the backend's real-time pace."""
+        self._probe.set_freewheel(on)
 
 
 class MidiClient:
@@ -272,10 +312,26 @@ class MidiClient:
                 client.deactivate()
                 client.close()
 
-    def connect(self, host_in, host_out):
-        """Sender to the host's MIDI input, the host's MIDI output to the recorder."""
-        self.sender.connect(self.out, host_in)
-        self.recorder.connect(host_out, self.inp)
+    def connect(self, host_in, host_out, timeout=20):
+        """Sender to the host's MIDI input, the host's MIDI output to the
+        recorder. A host registers its ports before it activates its client,
+        and JACK refuses to connect the ports of an inactive client, so each
+        connection is tried again until it holds."""
+        def made(connect, source, destination):
+            if destination in {p.name for p in self.server._probe.get_all_connections(source)}:
+                return True
+            jack.set_error_function(lambda message: None)  # "not active" meanwhile
+            try:
+                connect(source, destination)
+                return True
+            except jack.JackError:
+                return False
+            finally:
+                jack.set_error_function(None)
+        wait_until(f"{self.out.name} to {host_in}",
+                   lambda: made(self.sender.connect, self.out.name, host_in), timeout)
+        wait_until(f"{host_out} to {self.inp.name}",
+                   lambda: made(self.recorder.connect, host_out, self.inp.name), timeout)
 
     def _send(self, frames):
         self.out.clear_buffer()

@@ -12,36 +12,15 @@
 
 import argparse
 import os
-import shutil
-import subprocess
 import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import jackfixture as jf  # noqa: E402
 import livestream  # noqa: E402
 
-ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 URIS = {"passthrough": "urn:quillfen:zephrin-passthrough", "map": "urn:quillfen:zephrin-map"}
 PERIOD = 256
-
-
-def host_tool(tree):
-    """The command that runs the win64 tree's host tool on ZephrinMap.dll,
-    or skips the test, saying what is missing."""
-    import jackfixture as jf
-    exe = os.path.join(tree, "tools", "zephrin-host.exe")
-    dll = os.path.join(tree, "plugins", "ZephrinMap.dll")
-    for path in (exe, dll):
-        if not os.path.isfile(path):
-            jf.skip(f"{path} is not built (the win64 preset builds it), so there is no "
-                    "expected output to compare with")
-    wine = subprocess.run(["bash", "-c", f". '{ROOT}/scripts/wine-env.sh' && zephrin_find_wine"],
-                          capture_output=True, text=True)
-    if wine.returncode != 0:
-        jf.skip(f"no Wine to run the host tool: {wine.stderr.strip()}")
-    # --test: run once more if Wine ends it before it prints (as it now and
-    # then does to a new process); its standard error joins its output.
-    return [os.path.join(ROOT, "scripts", "wine-run"), "--test", exe, "--dll", dll]
 
 
 def main():
@@ -53,21 +32,13 @@ def main():
     args = parser.parse_args()
     lv2_path = ":".join(os.path.abspath(d) for d in args.lv2_path.split(":"))  # jalv needs it so
 
-    missing = [p for p in ("jackd", "jalv", "setpriv") if not shutil.which(p)]
-    try:
-        import jackfixture as jf
-    except ImportError as e:
-        print(f"SKIPPED: no JACK client for Python ({e}): scripts/setup.sh installs "
-              "python3-jack-client")
-        return 77
-    if missing:
-        jf.skip(f"{', '.join(missing)} not installed: scripts/setup.sh installs jackd2 and jalv")
+    jf.require("jalv")
 
     stream = livestream.load()
     started = time.monotonic()
     with jf.Deadline(100):
         if args.plugin == "map":
-            expected = stream.expected(host_tool(args.win64_tree))
+            expected = stream.expected(livestream.host_tool(args.win64_tree))
             controls = [f"{s}={v}" for s, v in stream.controls(args.controls).items()]
         else:
             expected, controls = stream.events, []

@@ -9,10 +9,11 @@ test makes.
     got = midi.play(stream.events)                   # jackfixture.MidiClient, through the host
     problems = livestream.compare(expected, got)     # [] when identical, frames included
 
-`converter` is the native program zephrin-map-controls (tools/lv2/), which
-turns the --map words into every mapping's control values with the engine's
-own code; `host_tool` is the command that runs the Windows host tool
-(["scripts/wine-run", ".../zephrin-host.exe", "--dll", ".../ZephrinMap.dll"]).
+`converter` is the native program zephrin-map-controls (tools/controls/),
+which turns the --map words into every mapping's control values with the
+host tool's own parser; `host_tool` is the command that runs the Windows
+host tool on ZephrinMap.dll, host_tool(WIN64_TREE) (which skips the test,
+saying why, where that tree's host tool or Wine is missing).
 The expected output is never written by hand: the host tool plays the
 messages with a marker after each (F9, which every plug-in passes as it
 is), so each output group is known to come from its input message and gets
@@ -23,7 +24,10 @@ import os
 import subprocess
 import tempfile
 
+import jackfixture
+
 HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(os.path.dirname(HERE))
 DEFAULT = os.path.join(HERE, "live-stream.txt")
 MARKER = bytes([0xF9])
 
@@ -52,7 +56,7 @@ class Stream:
         out = subprocess.run([converter, *self.map_args()], capture_output=True, text=True,
                              timeout=30)
         if out.returncode != 0:
-            raise StreamError(f"{converter}: {out.stderr.strip()}")
+            raise StreamError(out.stderr.strip())
         values = {}
         for line in out.stdout.split():
             symbol, _, value = line.partition("=")
@@ -93,6 +97,24 @@ class Stream:
             raise StreamError(f"host tool gave {len(groups)} groups for {len(self.events)} "
                               f"messages:\n{out.stdout}")
         return [(frame, data) for (frame, _), group in zip(self.events, groups) for data in group]
+
+
+def host_tool(tree):
+    """The command that runs the win64 tree's host tool on ZephrinMap.dll,
+    or skips the test, saying what is missing."""
+    exe = os.path.join(tree, "tools", "zephrin-host.exe")
+    dll = os.path.join(tree, "plugins", "ZephrinMap.dll")
+    for path in (exe, dll):
+        if not os.path.isfile(path):
+            jackfixture.skip(f"{path} is not built (the win64 preset builds it), so there is "
+                             "no expected output to compare with")
+    wine = subprocess.run(["bash", "-c", f". '{ROOT}/scripts/wine-env.sh' && zephrin_find_wine"],
+                          capture_output=True, text=True)
+    if wine.returncode != 0:
+        jackfixture.skip(f"no Wine to run the host tool: {wine.stderr.strip()}")
+    # --test: run once more if Wine ends it before it prints (as it now and
+    # then does to a new process); its standard error joins its output.
+    return [os.path.join(ROOT, "scripts", "wine-run"), "--test", exe, "--dll", dll]
 
 
 def parse(text, where="stream"):

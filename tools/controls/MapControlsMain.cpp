@@ -14,20 +14,17 @@ int main(int argc, char** argv) {
     std::vector<MapMapping> maps;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        MapMapping mapping;
         std::string error;
         if (arg != "--map" || i + 1 >= argc) {
             std::fprintf(stderr, "usage: zephrin-map-controls [--map \"SPEC\"]... (up to 8)\n");
             return 2;
         }
         const std::string spec = argv[++i];
-        if (!ParseMapSpec(spec, mapping, error) || maps.size() == kMapMaxMappings) {
-            if (error.empty()) error = "Zephrin Map has 8 mappings, this is a ninth";
+        if (!AddMapSpec(spec, maps, error)) {
             std::fprintf(stderr, "zephrin-map-controls: --map \"%s\": %s\n", spec.c_str(),
                          error.c_str());
             return 2;
         }
-        maps.push_back(mapping);
     }
     // What a new plug-in has, as the host tool's filter before its --map.
     MapSettings settings = MapSettings::Defaults();

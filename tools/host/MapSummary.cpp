@@ -11,13 +11,15 @@
 
 namespace {
 
-// In playback a note is taken by its key alone: the first mapping that is on
-// and holds the key. Its channel rides in the host's bytes, which the filter
-// does not read. -1 when no mapping takes it.
-int TakingMapping(const MapSettings& settings, uint8_t key) {
+// The first mapping that is on and holds the note's key, and live, listens on
+// its channel; in playback its channel rides in the host's bytes, which the
+// filter does not read. -1 when no mapping takes it.
+int TakingMapping(const MapSettings& settings, const EventRecord& note, MapRoad road) {
+    const unsigned channel = RecordChannel(note) + 1u;
     for (int i = 0; i < settings.count && i < kMapMaxMappings; ++i) {
         const MapMapping& m = settings.mappings[i];
-        if (m.on && key >= m.lowKey && key <= m.highKey) return i;
+        const bool listens = road == MapRoad::kPlayback || !m.inChannel || m.inChannel == channel;
+        if (m.on && listens && note.number >= m.lowKey && note.number <= m.highKey) return i;
     }
     return -1;
 }
@@ -29,6 +31,22 @@ using Place = std::tuple<int32_t, uint8_t, uint8_t, uint8_t, uint8_t>;
 
 Place PlaceOf(const EventRecord& record, int32_t time, uint8_t controller) {
     return {time, controller, record.host4[0], record.host4[1], record.host12};
+}
+
+// Where a held mapping's controller goes off: in playback at the note's
+// last tick, live with its note-off, the tick after.
+int32_t OffTime(const EventRecord& note, MapRoad road) {
+    const int32_t last = NoteEnd(note.time, note.duration);
+    return road == MapRoad::kLive ? static_cast<int32_t>(static_cast<uint32_t>(last) + 1u) : last;
+}
+
+// Where a mapping's controller for a note stands: live, on its output
+// channel when it has one.
+Place ControllerPlace(const EventRecord& note, int32_t time, const MapMapping& m, MapRoad road) {
+    EventRecord made = note;
+    if (road == MapRoad::kLive && m.outChannel)
+        made.host12 = static_cast<uint8_t>((note.host12 & 0xF0) | (m.outChannel - 1));
+    return PlaceOf(made, time, m.controller);
 }
 
 using RecordCounts = std::map<EventRecord, size_t, RecordBytesLess>;
@@ -47,7 +65,7 @@ struct MappingTally {
 }  // namespace
 
 std::string SummarizeMapPlayback(const SongRecords& input, const PlaybackOutput& output,
-                                 const MapSettings& settings) {
+                                 const MapSettings& settings, MapRoad road) {
     RecordCounts outNotes, inControllers;
     for (const EventRecord& r : output.records)
         if (r.type == kEventNote) ++outNotes[r];
@@ -58,15 +76,15 @@ std::string SummarizeMapPlayback(const SongRecords& input, const PlaybackOutput&
     std::map<Place, std::vector<int>> places;  // the mappings that may put a controller there
     for (const EventRecord& note : input.records) {
         if (note.type != kEventNote) continue;
-        const int index = TakingMapping(settings, note.number);
+        const int index = TakingMapping(settings, note, road);
         if (index < 0) continue;
         const MapMapping& m = settings.mappings[index];
         const bool passed = TakeOne(outNotes, note);
         if (passed && !m.through) continue;  // the filter left it alone
         ++tally[index].notes;
-        places[PlaceOf(note, note.time, m.controller)].push_back(index);
+        places[ControllerPlace(note, note.time, m, road)].push_back(index);
         if (m.mode == MapMode::kHeld)
-            places[PlaceOf(note, NoteEnd(note.time, note.duration), m.controller)].push_back(index);
+            places[ControllerPlace(note, OffTime(note, road), m, road)].push_back(index);
     }
 
     const std::vector<int32_t> first = FirstWindows(output);

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "map/engine/MapSettings.h"
-#include "tools/host/Playback.h"
+#include "tools/host/SongRecords.h"
 
 #include <string>
 
@@ -14,5 +14,11 @@
 // stands, with its controller number and the note's host bytes, and a second
 // send counts for the mapping that made the first. New controllers that no
 // mapping accounts for are counted on a line of their own.
+//
+// Played as live input (kLive: a plug-in format that gets the song's messages
+// as they come), a mapping takes a note only on its input channel, and its
+// controllers go out on its output channel; in playback both ride in the
+// note's host bytes, which the filter does not read.
+enum class MapRoad { kPlayback, kLive };
 std::string SummarizeMapPlayback(const SongRecords& input, const PlaybackOutput& output,
-                                 const MapSettings& settings);
+                                 const MapSettings& settings, MapRoad road = MapRoad::kPlayback);

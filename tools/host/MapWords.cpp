@@ -116,6 +116,17 @@ bool ParseMapSpec(const std::string& spec, MapMapping& mapping, std::string& err
     return true;
 }
 
+bool AddMapSpec(const std::string& spec, std::vector<MapMapping>& maps, std::string& error) {
+    MapMapping mapping;
+    if (!ParseMapSpec(spec, mapping, error)) return false;
+    if (maps.size() == kMapMaxMappings) {
+        error = "Zephrin Map has 8 mappings, this is a ninth";
+        return false;
+    }
+    maps.push_back(mapping);
+    return true;
+}
+
 void ApplyMapSpecs(const std::vector<MapMapping>& maps, MapSettings& settings) {
     if (maps.empty()) return;
     settings.count = static_cast<int>(maps.size());

@@ -15,6 +15,10 @@
 // first".
 bool ParseMapSpec(const std::string& spec, MapMapping& mapping, std::string& error);
 
+// One more --map: parsed and added after the others, or error says why not
+// (its word, or that it would be a ninth mapping) and maps stays as it was.
+bool AddMapSpec(const std::string& spec, std::vector<MapMapping>& maps, std::string& error);
+
 // The mappings given with --map, in order, over settings: they replace every
 // mapping, and those not given are off. None given leaves settings alone.
 void ApplyMapSpecs(const std::vector<MapMapping>& maps, MapSettings& settings);

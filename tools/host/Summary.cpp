@@ -90,6 +90,14 @@ std::vector<ResentRecord> FindResentRecords(const PlaybackOutput& output) {
 
 std::string SummarizePlayback(const SongRecords& input, const PlaybackOutput& output,
                               int32_t windowTicks) {
+    return SummarizeSong(input, output,
+                         "played in " +
+                             Plural(static_cast<size_t>(output.windowCount), "window", "windows") +
+                             " of " + std::to_string(windowTicks) + " ticks");
+}
+
+std::string SummarizeSong(const SongRecords& input, const PlaybackOutput& output,
+                          const std::string& played) {
     Tally in, out;
     for (const EventRecord& r : input.records) in.Count(r);
     for (const EventRecord& r : output.records) out.Count(r);
@@ -99,9 +107,7 @@ std::string SummarizePlayback(const SongRecords& input, const PlaybackOutput& ou
     for (const auto& [key, count] : in.notesByKey) inNotes += count;
     text += "  in:  " + Plural(inNotes, "note", "notes") + ", " +
             Plural(input.records.size() - inNotes, "other event", "other events") + " on " +
-            Plural(input.trackEnds.size(), "track", "tracks") + "; played in " +
-            Plural(static_cast<size_t>(output.windowCount), "window", "windows") + " of " +
-            std::to_string(windowTicks) + " ticks\n";
+            Plural(input.trackEnds.size(), "track", "tracks") + "; " + played + "\n";
 
     // Keys whose notes went, and controllers that came, with the counts.
     std::vector<std::string> keyLines, keyNames, controllerLines, controllerNames;

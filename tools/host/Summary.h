@@ -2,7 +2,7 @@
 // went, which controllers came, and where a record was sent a second time.
 #pragma once
 
-#include "tools/host/Playback.h"
+#include "tools/host/SongRecords.h"
 
 #include <cstring>
 #include <string>
@@ -31,3 +31,7 @@ std::vector<int32_t> FirstWindows(const PlaybackOutput& output);
 
 std::string SummarizePlayback(const SongRecords& input, const PlaybackOutput& output,
                               int32_t windowTicks);
+// The same, the first line saying how the song was played ("played in 33
+// windows of 480 ticks").
+std::string SummarizeSong(const SongRecords& input, const PlaybackOutput& output,
+                          const std::string& played);

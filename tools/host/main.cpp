@@ -144,13 +144,10 @@ int ParseArguments(int argc, char** argv, Options& options) {
             (arg == "--key" ? options.settings.key : options.settings.cc) =
                 static_cast<int32_t>(number);
         } else if (arg == "--map") {
-            MapMapping mapping;
             std::string error;
             if (!value(text)) return Usage("--map needs a mapping such as \"keys=96 cc=64\"");
-            if (!ParseMapSpec(text, mapping, error)) return Usage("--map \"" + text + "\": " + error);
-            if (options.settings.maps.size() == kMapMaxMappings)
-                return Usage("--map \"" + text + "\": Zephrin Map has 8 mappings, this is a ninth");
-            options.settings.maps.push_back(mapping);
+            if (!AddMapSpec(text, options.settings.maps, error))
+                return Usage("--map \"" + text + "\": " + error);
         } else if (arg == "--settings-file" || arg == "--save") {
             if (!value(arg == "--save" ? options.saveFile : options.settingsFile))
                 return Usage(arg + " needs a file");

@@ -6,6 +6,7 @@
 #include "tests/support/RealTimeWatch.h"
 
 #include <gtest/gtest.h>
+#include <lv2/midi/midi.h>
 
 #include <atomic>
 #include <thread>
@@ -13,39 +14,40 @@
 namespace {
 
 TEST(MapLv2RealTime, RunAllocatesNothingTakesNoLockAndMakesNoSystemCall) {
-    CLv2Library library;
-    CMapLv2Instance plugin(library);
-    // Three pedals, one latching on channel 2 and letting the note through,
-    // drum pads by velocity; notes, notes of no mapping, sysex and an event
-    // that is not MIDI; then new controls (the tables compiled again), and
-    // a buffer too small for the block.
-    for (int i = 0; i < 3; ++i) {
-        plugin.Control(i, MapControl::kOn) = 1;
-        plugin.Control(i, MapControl::kLowKey) = plugin.Control(i, MapControl::kHighKey) =
-            96 + 2 * i;
-        plugin.Control(i, MapControl::kController) = static_cast<float>(64 + i + (i > 0));
-    }
-    plugin.Control(1, MapControl::kMode) = 1;
-    plugin.Control(1, MapControl::kChannel) = 2;
-    plugin.Control(1, MapControl::kThrough) = 1;
-    plugin.Control(3, MapControl::kOn) = 1;
-    plugin.Control(3, MapControl::kLowKey) = 36;
-    plugin.Control(3, MapControl::kHighKey) = 51;
-    plugin.Control(3, MapControl::kVelocity) = 1;
+    // Three pedals (sostenuto latching on channel 2 and letting the note
+    // through), drum pads by velocity; notes taken and not, sysex and an
+    // event that is not MIDI; then a changed control (the tables compiled
+    // again), and a buffer too small for the block.
+    CMapLv2Instance plugin;
+    const struct {
+        int mapping;
+        MapControl control;
+        float number;
+    } settings[] = {
+        {1, MapControl::kOn, 1},          {1, MapControl::kLowKey, 98},
+        {1, MapControl::kHighKey, 98},    {1, MapControl::kController, 66},
+        {1, MapControl::kMode, 1},        {1, MapControl::kChannel, 2},
+        {1, MapControl::kThrough, 1},     {2, MapControl::kOn, 1},
+        {2, MapControl::kLowKey, 100},    {2, MapControl::kHighKey, 100},
+        {2, MapControl::kController, 67}, {3, MapControl::kOn, 1},
+        {3, MapControl::kLowKey, 36},     {3, MapControl::kHighKey, 51},
+        {3, MapControl::kVelocity, 1},
+    };
+    for (const auto& s : settings) plugin.Control(s.mapping, s.control) = s.number;
+    const LV2_URID midi = plugin.Map(LV2_MIDI__MidiEvent);
     std::vector<Lv2Event> in;
-    for (int i = 0; i < 64; ++i) {
-        const uint8_t key = static_cast<uint8_t>(i % 2 ? 96 + i % 6 : 30 + i % 24);
-        in.push_back(plugin.Midi(i, {static_cast<uint8_t>(0x90 | i % 3), key, 100}));
-        in.push_back(plugin.Midi(i, {static_cast<uint8_t>(0x80 | i % 3), key, 0}));
+    for (uint8_t i = 0; i < 64; ++i) {
+        const uint8_t key = i % 2 ? 96 + i % 6 : 30 + i % 24;
+        in.push_back({i, midi, {static_cast<uint8_t>(0x90 | i % 3), key, 100}});
+        in.push_back({i, midi, {static_cast<uint8_t>(0x80 | i % 3), key, 0}});
     }
-    in.push_back(plugin.Midi(64, {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}));
-    in.push_back({65, plugin.Urids().Map("urn:example:other"), {1, 2, 3}});
+    in.push_back({64, midi, {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}});
+    in.push_back({65, plugin.Map("urn:example:other"), {1, 2, 3}});
     const uint32_t capacities[] = {8192, 8192, 200};
 
     // The runner waits for each block by spinning, the one way to wait
     // that makes no system call; this thread forges the blocks.
-    std::atomic<int> prepared{0};
-    std::atomic<int> ran{0};
+    std::atomic<int> prepared{0}, ran{0};
     std::thread runner([&] {
         if (!TrapSystemCalls()) {
             ran = -1;
