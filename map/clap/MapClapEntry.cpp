@@ -8,14 +8,16 @@
 
 namespace {
 
-const char* const kFeatures[] = {CLAP_PLUGIN_FEATURE_NOTE_EFFECT, CLAP_PLUGIN_FEATURE_UTILITY, nullptr};
+const char* const kFeatures[] = {CLAP_PLUGIN_FEATURE_NOTE_EFFECT, CLAP_PLUGIN_FEATURE_UTILITY,
+                                 nullptr};
 
 const clap_plugin_factory_t kFactory = {
     [](const clap_plugin_factory_t*) -> uint32_t { return 1; },
     [](const clap_plugin_factory_t*, uint32_t index) {
         return index == 0 ? &kMapClapDescriptor : nullptr;
     },
-    [](const clap_plugin_factory_t*, const clap_host_t* host, const char* id) -> const clap_plugin_t* {
+    [](const clap_plugin_factory_t*, const clap_host_t* host,
+       const char* id) -> const clap_plugin_t* {
         if (!host || !id || std::strcmp(id, kMapClapDescriptor.id) != 0 ||
             !clap_version_is_compatible(host->clap_version))
             return nullptr;

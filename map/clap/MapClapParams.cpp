@@ -52,11 +52,14 @@ int WholeValue(const MapClapParam& param, double value) {
     return static_cast<int>(std::lround(value));
 }
 
-bool Written(int length, uint32_t size) { return length >= 0 && static_cast<uint32_t>(length) < size; }
+bool Written(int length, uint32_t size) {
+    return length >= 0 && static_cast<uint32_t>(length) < size;
+}
 
 bool SameText(const char* a, const char* b) {
     for (; *a && *b; ++a, ++b)
-        if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b)))
+        if (std::tolower(static_cast<unsigned char>(*a)) !=
+            std::tolower(static_cast<unsigned char>(*b)))
             return false;
     return *a == *b;
 }
@@ -128,10 +131,12 @@ bool MapClapValueText(clap_id id, double value, char* text, uint32_t size) {
     const bool toggle = param.kind == MapClapParam::kLookAheadFix ||
                         MapControlAbout(param.control).kind == MapControlKind::kToggle;
     if (toggle) return Written(std::snprintf(text, size, "%s", whole ? "On" : "Off"), size);
-    if (IsKey(param.control)) return Written(std::snprintf(text, size, "%s", CNoteLabel(whole).text), size);
+    if (IsKey(param.control))
+        return Written(std::snprintf(text, size, "%s", CNoteLabel(whole).text), size);
     const char* choice = MapControlChoice(param.control, whole);
-    return Written(choice ? std::snprintf(text, size, "%s", choice) : std::snprintf(text, size, "%d", whole),
-                   size);
+    return Written(
+        choice ? std::snprintf(text, size, "%s", choice) : std::snprintf(text, size, "%d", whole),
+        size);
 }
 
 bool MapClapTextValue(clap_id id, const char* text, double& value) {
@@ -163,7 +168,8 @@ MapClapValues MapClapValues::Of(const MapSettings& settings) {
     for (int i = 0; i < kMapMaxMappings; ++i) {
         float numbers[kMapControls];
         MapControlsFromMapping(settings.mappings[i], numbers);
-        for (int c = 0; c < kMapControls; ++c) values.controls[i][c] = static_cast<uint8_t>(numbers[c]);
+        for (int c = 0; c < kMapControls; ++c)
+            values.controls[i][c] = static_cast<uint8_t>(numbers[c]);
     }
     return values;
 }

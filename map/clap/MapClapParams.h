@@ -25,7 +25,8 @@ constexpr clap_id kMapClapLearnId = 2;
 constexpr clap_id kMapClapMappingIdStep = 100;
 
 constexpr clap_id MapClapId(int mapping, MapControl control) {
-    return kMapClapMappingIdStep * static_cast<clap_id>(mapping + 1) + static_cast<clap_id>(control);
+    return kMapClapMappingIdStep * static_cast<clap_id>(mapping + 1) +
+           static_cast<clap_id>(control);
 }
 
 // Every mapping's controls, then the look-ahead fix, then Learn.

@@ -62,13 +62,16 @@ CMapClapPlugin::CMapClapPlugin(const clap_host_t* host)
     m_plugin.process = [](const clap_plugin_t* p, const clap_process_t* process) {
         return Of(p).Process(process);
     };
-    m_plugin.get_extension = [](const clap_plugin_t* p, const char* id) { return Of(p).Extension(id); };
+    m_plugin.get_extension = [](const clap_plugin_t* p, const char* id) {
+        return Of(p).Extension(id);
+    };
     m_plugin.on_main_thread = [](const clap_plugin_t*) {};
 }
 
 bool CMapClapPlugin::Init() {
     m_hostLog = static_cast<const clap_host_log_t*>(m_host->get_extension(m_host, CLAP_EXT_LOG));
-    m_hostParams = static_cast<const clap_host_params_t*>(m_host->get_extension(m_host, CLAP_EXT_PARAMS));
+    m_hostParams =
+        static_cast<const clap_host_params_t*>(m_host->get_extension(m_host, CLAP_EXT_PARAMS));
     return true;
 }
 
@@ -86,7 +89,9 @@ const clap_plugin_params_t CMapClapPlugin::kParams = {
     [](const clap_plugin_t*, uint32_t index, clap_param_info_t* info) {
         return info && MapClapParamInfo(index, *info);
     },
-    [](const clap_plugin_t* p, clap_id id, double* value) { return value && Of(p).GetValue(id, *value); },
+    [](const clap_plugin_t* p, clap_id id, double* value) {
+        return value && Of(p).GetValue(id, *value);
+    },
     [](const clap_plugin_t*, clap_id id, double value, char* text, uint32_t size) {
         return text && MapClapValueText(id, value, text, size);
     },
@@ -102,8 +107,12 @@ const clap_plugin_params_t CMapClapPlugin::kParams = {
 };
 
 const clap_plugin_state_t CMapClapPlugin::kState = {
-    [](const clap_plugin_t* p, const clap_ostream_t* stream) { return stream && Of(p).SaveState(stream); },
-    [](const clap_plugin_t* p, const clap_istream_t* stream) { return stream && Of(p).LoadState(stream); },
+    [](const clap_plugin_t* p, const clap_ostream_t* stream) {
+        return stream && Of(p).SaveState(stream);
+    },
+    [](const clap_plugin_t* p, const clap_istream_t* stream) {
+        return stream && Of(p).LoadState(stream);
+    },
 };
 
 // One MIDI port each way; the port's index in events is 0 both ways.
@@ -143,7 +152,9 @@ MapClapValues CMapClapPlugin::ShownValues() const {
     return values;
 }
 
-bool CMapClapPlugin::GetValue(clap_id id, double& value) const { return ShownValues().Get(id, value); }
+bool CMapClapPlugin::GetValue(clap_id id, double& value) const {
+    return ShownValues().Get(id, value);
+}
 
 bool CMapClapPlugin::SaveState(const clap_ostream_t* stream) const {
     uint8_t bytes[kMapMaxStreamBytes];
@@ -157,7 +168,8 @@ bool CMapClapPlugin::LoadState(const clap_istream_t* stream) {
     uint8_t bytes[kStateBufferBytes];
     const int64_t length = ReadAll(stream, bytes, sizeof bytes);
     if (length < 0) {
-        Log(CLAP_LOG_ERROR, "Zephrin Map: settings not loaded: the host's stream could not be read");
+        Log(CLAP_LOG_ERROR,
+            "Zephrin Map: settings not loaded: the host's stream could not be read");
         return false;
     }
     MapSettings settings;

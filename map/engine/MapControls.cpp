@@ -122,7 +122,8 @@ void MapControlsFromMapping(const MapMapping& m, float (&numbers)[kMapControls])
 
 void MapControlsLearn(int mapping, float (&numbers)[kMapControls], uint8_t key, uint8_t channel) {
     float learned[kMapControls];
-    MapControlsFromMapping(MapLearned(MapMappingFromControls(mapping, numbers), key, channel), learned);
+    const MapMapping taught = MapLearned(MapMappingFromControls(mapping, numbers), key, channel);
+    MapControlsFromMapping(taught, learned);
     for (MapControl c : {MapControl::kLowKey, MapControl::kHighKey, MapControl::kChannel})
         numbers[static_cast<int>(c)] = learned[static_cast<int>(c)];
 }

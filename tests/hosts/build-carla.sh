@@ -16,7 +16,8 @@ if [ -f "$library" ] && [ "$(cat "$dir/built-from" 2>/dev/null)" = "$sum" ]; the
   exit 0
 fi
 for tool in make g++; do
-  command -v "$tool" >/dev/null || { echo "build-carla: $tool is missing (scripts/setup.sh installs it)"; exit 1; }
+  command -v "$tool" >/dev/null ||
+    { echo "build-carla: $tool is missing (scripts/setup.sh installs it)"; exit 1; }
 done
 rm -rf "$dir/carla" "$dir/built-from"
 tar xzf "$tarball" -C "$dir"

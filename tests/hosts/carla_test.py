@@ -65,7 +65,8 @@ def carla_host(args):
     import carla_backend as cb
 
     host = cb.CarlaHostDLL(os.path.join(args.carla, "bin", "libcarla_standalone2.so"), False)
-    host.set_engine_option(cb.ENGINE_OPTION_PROCESS_MODE, cb.ENGINE_PROCESS_MODE_MULTIPLE_CLIENTS, "")
+    host.set_engine_option(cb.ENGINE_OPTION_PROCESS_MODE,
+                           cb.ENGINE_PROCESS_MODE_MULTIPLE_CLIENTS, "")
     host.set_engine_option(cb.ENGINE_OPTION_PREFER_PLUGIN_BRIDGES, 0, "")
     if not host.engine_init("JACK", args.name + "-engine"):
         print(f"carla: the JACK engine did not start: {host.get_last_error()}", flush=True)
@@ -162,7 +163,8 @@ def main():
     values = dict(line.split()[1:] for line in shown.splitlines() if line.startswith("value "))
     for index, want in ((11 + 2, "96"), (11 + 3, "96"), (LEARN_INDEX, "0")):
         if values.get(str(index)) != want:
-            problems.append(f"Carla shows parameter {index} as {values.get(str(index))}, not {want}")
+            problems.append(f"Carla shows parameter {index} as {values.get(str(index))}, "
+                            f"not {want}")
     return livestream.report(problems, stream, "Carla", got, expected,
                              "ZephrinMap.dll's live road with --learn 2",
                              (expected_at - started, time.monotonic() - expected_at))

@@ -9,7 +9,7 @@
 struct RealTimeCalls {
     int allocations = 0;
     int locks = 0;
-    int systemCalls = 0;       // trapped ones, and clock reads (below)
+    int systemCalls = 0;        // trapped ones, and clock reads (below)
     long firstSystemCall = -1;  // its number; -2 for a clock read
 };
 

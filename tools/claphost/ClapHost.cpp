@@ -6,7 +6,9 @@
 
 namespace {
 
-CClapSession& SessionOf(const clap_host_t* host) { return *static_cast<CClapSession*>(host->host_data); }
+CClapSession& SessionOf(const clap_host_t* host) {
+    return *static_cast<CClapSession*>(host->host_data);
+}
 
 const clap_host_log_t kLog = {
     [](const clap_host_t* host, clap_log_severity, const char* text) {
@@ -39,7 +41,8 @@ struct Writer {
 
 ClapEvent MidiAt(uint32_t time, uint8_t status, uint8_t data1, uint8_t data2) {
     ClapEvent event{};
-    event.midi.header = {sizeof(clap_event_midi_t), time, CLAP_CORE_EVENT_SPACE_ID, CLAP_EVENT_MIDI, 0};
+    event.midi.header = {sizeof(clap_event_midi_t), time, CLAP_CORE_EVENT_SPACE_ID, CLAP_EVENT_MIDI,
+                         0};
     event.midi.data[0] = status;
     event.midi.data[1] = data1;
     event.midi.data[2] = data2;
@@ -60,7 +63,8 @@ ClapEvent ParamAt(uint32_t time, clap_id id, double value) {
 CClapInputEvents::CClapInputEvents() : m_list{} {
     m_list.ctx = this;
     m_list.size = [](const clap_input_events_t* list) {
-        return static_cast<uint32_t>(static_cast<const CClapInputEvents*>(list->ctx)->m_events.size());
+        return static_cast<uint32_t>(
+            static_cast<const CClapInputEvents*>(list->ctx)->m_events.size());
     };
     m_list.get = [](const clap_input_events_t* list, uint32_t index) -> const clap_event_header_t* {
         const auto& events = static_cast<const CClapInputEvents*>(list->ctx)->m_events;
@@ -73,7 +77,8 @@ CClapOutputEvents::CClapOutputEvents(size_t capacity) : m_list{} {
     m_list.ctx = this;
     m_list.try_push = [](const clap_output_events_t* list, const clap_event_header_t* event) {
         auto& events = static_cast<CClapOutputEvents*>(list->ctx)->m_events;
-        if (!event || event->size > sizeof(ClapEvent) || events.size() == events.capacity()) return false;
+        if (!event || event->size > sizeof(ClapEvent) || events.size() == events.capacity())
+            return false;
         ClapEvent copy{};
         std::memcpy(&copy, event, event->size);
         events.push_back(copy);
@@ -105,7 +110,8 @@ CClapSession::~CClapSession() {
 }
 
 bool CClapSession::Create(const char* id, std::string& error) {
-    const auto* factory = static_cast<const clap_plugin_factory_t*>(m_library.Factory(CLAP_PLUGIN_FACTORY_ID));
+    const auto* factory =
+        static_cast<const clap_plugin_factory_t*>(m_library.Factory(CLAP_PLUGIN_FACTORY_ID));
     if (!factory || factory->get_plugin_count(factory) == 0) {
         error = "the file has no plug-in factory, or no plug-in in it";
         return false;
@@ -162,12 +168,13 @@ bool CClapSession::SaveState(std::vector<uint8_t>& bytes, size_t chunk) {
     bytes.clear();
     Writer writer{bytes, chunk};
     clap_ostream_t stream{&writer, [](const clap_ostream_t* s, const void* buffer, uint64_t size) {
-        Writer& w = *static_cast<Writer*>(s->ctx);
-        const size_t n = static_cast<size_t>(std::min<uint64_t>(size, w.chunk));
-        const auto* from = static_cast<const uint8_t*>(buffer);
-        w.bytes.insert(w.bytes.end(), from, from + n);
-        return static_cast<int64_t>(n);
-    }};
+                              Writer& w = *static_cast<Writer*>(s->ctx);
+                              const size_t n =
+                                  static_cast<size_t>(std::min<uint64_t>(size, w.chunk));
+                              const auto* from = static_cast<const uint8_t*>(buffer);
+                              w.bytes.insert(w.bytes.end(), from, from + n);
+                              return static_cast<int64_t>(n);
+                          }};
     return state->save(m_plugin, &stream);
 }
 
@@ -176,11 +183,12 @@ bool CClapSession::LoadState(const std::vector<uint8_t>& bytes, size_t chunk) {
     if (!state) return false;
     Reader reader{bytes, 0, chunk};
     clap_istream_t stream{&reader, [](const clap_istream_t* s, void* buffer, uint64_t size) {
-        Reader& r = *static_cast<Reader*>(s->ctx);
-        const size_t n = static_cast<size_t>(std::min<uint64_t>({size, r.chunk, r.bytes.size() - r.at}));
-        if (n) std::memcpy(buffer, r.bytes.data() + r.at, n);
-        r.at += n;
-        return static_cast<int64_t>(n);
-    }};
+                              Reader& r = *static_cast<Reader*>(s->ctx);
+                              const size_t n = static_cast<size_t>(
+                                  std::min<uint64_t>({size, r.chunk, r.bytes.size() - r.at}));
+                              if (n) std::memcpy(buffer, r.bytes.data() + r.at, n);
+                              r.at += n;
+                              return static_cast<int64_t>(n);
+                          }};
     return state->load(m_plugin, &stream);
 }

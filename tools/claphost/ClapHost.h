@@ -72,7 +72,8 @@ public:
     bool Start(std::string& error);
     void Stop();
     // One process call of frames, as a free-running host makes it.
-    clap_process_status Process(const CClapInputEvents& in, CClapOutputEvents& out, uint32_t frames);
+    clap_process_status Process(const CClapInputEvents& in, CClapOutputEvents& out,
+                                uint32_t frames);
 
     // The state through the plug-in's state extension; a stream that moves
     // at most chunk bytes a call, as some hosts' do.

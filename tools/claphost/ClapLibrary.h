@@ -18,7 +18,9 @@ public:
     bool Load(const std::string& path, std::string& error);
     const clap_plugin_entry_t* Entry() const { return m_entry; }
     // The entry's factory of that id, or null.
-    const void* Factory(const char* id) const { return m_entry ? m_entry->get_factory(id) : nullptr; }
+    const void* Factory(const char* id) const {
+        return m_entry ? m_entry->get_factory(id) : nullptr;
+    }
 
 private:
     void* m_module = nullptr;

@@ -84,8 +84,10 @@ int ParseOptions(int argc, char** argv, Options& options) {
         } else if (arg == "--map" && hasValue) {
             MapMapping mapping;
             std::string error;
-            if (!ParseMapSpec(args[++i], mapping, error)) return Usage("--map \"" + args[i] + "\": " + error);
-            if (options.maps.size() == kMapMaxMappings) return Usage("Zephrin Map has 8 mappings, not more");
+            if (!ParseMapSpec(args[++i], mapping, error))
+                return Usage("--map \"" + args[i] + "\": " + error);
+            if (options.maps.size() == kMapMaxMappings)
+                return Usage("Zephrin Map has 8 mappings, not more");
             options.maps.push_back(mapping);
         } else if (arg == "--save" && hasValue) {
             options.saveFile = args[++i];
@@ -95,9 +97,11 @@ int ParseOptions(int argc, char** argv, Options& options) {
         } else if (arg == "--set" && hasValue) {
             const std::string& set = args[++i];
             const size_t equals = set.find('=');
-            if (equals == std::string::npos || !Number(set.substr(0, equals), 0, 0x7FFFFFFF, number))
+            if (equals == std::string::npos ||
+                !Number(set.substr(0, equals), 0, 0x7FFFFFFF, number))
                 return Usage("--set " + set + ": give ID=VALUE");
-            options.params.emplace_back(static_cast<clap_id>(number), std::atof(set.c_str() + equals + 1));
+            options.params.emplace_back(static_cast<clap_id>(number),
+                                        std::atof(set.c_str() + equals + 1));
         } else if (arg == "--block" && hasValue && Number(args[i + 1], 1, 4096, number)) {
             options.block = static_cast<uint32_t>(number);
             ++i;
@@ -127,7 +131,8 @@ bool ReadBytes(const std::string& path, std::vector<uint8_t>& bytes) {
 
 bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    file.write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(file.flush());
 }
 
@@ -148,9 +153,10 @@ void PrintInfo(const CClapSession& session) {
     if (const auto* ports = session.Get<clap_plugin_note_ports_t>(CLAP_EXT_NOTE_PORTS)) {
         for (const bool input : {true, false}) {
             clap_note_port_info_t info{};
-            for (uint32_t i = 0; i < ports->count(plugin, input) && ports->get(plugin, i, input, &info); ++i)
-                std::cout << (input ? "note input " : "note output ") << info.id << ": " << info.name
-                          << ", dialects " << info.supported_dialects << '\n';
+            for (uint32_t i = 0;
+                 i < ports->count(plugin, input) && ports->get(plugin, i, input, &info); ++i)
+                std::cout << (input ? "note input " : "note output ") << info.id << ": "
+                          << info.name << ", dialects " << info.supported_dialects << '\n';
         }
     }
     if (const auto* params = session.Get<clap_plugin_params_t>(CLAP_EXT_PARAMS)) {
@@ -195,11 +201,14 @@ int PlayLive(CClapSession& session, const Options& options, std::istream& in) {
         events.Clear();
         for (const ClapEvent& e : out.Events()) {
             if (e.header.type == CLAP_EVENT_MIDI)
-                std::cout << midifile::FormatShortMessage(e.midi.data[0], e.midi.data[1], e.midi.data[2])
+                std::cout << midifile::FormatShortMessage(e.midi.data[0], e.midi.data[1],
+                                                          e.midi.data[2])
                           << '\n';
             else if (e.header.type == CLAP_EVENT_PARAM_VALUE && params)
-                std::cerr << "zephrin-clap-host: the plug-in set parameter " << e.param.param_id << " to "
-                          << ParamText(params, session.Plugin(), e.param.param_id, e.param.value) << '\n';
+                std::cerr << "zephrin-clap-host: the plug-in set parameter " << e.param.param_id
+                          << " to "
+                          << ParamText(params, session.Plugin(), e.param.param_id, e.param.value)
+                          << '\n';
         }
     }
     session.Stop();
@@ -214,10 +223,12 @@ int Run(const Options& options) {
     if (!session.Create(nullptr, error)) return Fail(options.plugin + ": " + error);
     if (!options.settingsFile.empty()) {
         std::vector<uint8_t> bytes;
-        if (!ReadBytes(options.settingsFile, bytes)) return Fail(options.settingsFile + ": cannot read it");
+        if (!ReadBytes(options.settingsFile, bytes))
+            return Fail(options.settingsFile + ": cannot read it");
         if (!session.LoadState(bytes)) {
             std::string said;
-            for (const std::string& log : session.logs) said += "; the plug-in said \"" + log + "\"";
+            for (const std::string& log : session.logs)
+                said += "; the plug-in said \"" + log + "\"";
             return Fail(options.settingsFile + ": the plug-in did not load it" + said);
         }
     }
@@ -226,7 +237,8 @@ int Run(const Options& options) {
         // loaded back as a project is.
         std::vector<uint8_t> bytes;
         MapSettings settings;
-        if (!session.SaveState(bytes) || !DecodeMapSettings(bytes.data(), bytes.size(), settings).ok())
+        if (!session.SaveState(bytes) ||
+            !DecodeMapSettings(bytes.data(), bytes.size(), settings).ok())
             return Fail("--map is for Zephrin Map, whose settings this plug-in does not save");
         ApplyMapSpecs(options.maps, settings);
         bytes.resize(kMapMaxStreamBytes);
@@ -246,7 +258,8 @@ int Run(const Options& options) {
     if (status == 0 && !options.saveFile.empty()) {
         std::vector<uint8_t> bytes;
         if (!session.SaveState(bytes)) return Fail("the plug-in did not save its state");
-        if (!WriteBytes(options.saveFile, bytes)) return Fail(options.saveFile + ": cannot write it");
+        if (!WriteBytes(options.saveFile, bytes))
+            return Fail(options.saveFile + ": cannot write it");
     }
     return status;
 }

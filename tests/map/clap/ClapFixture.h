@@ -37,7 +37,8 @@ protected:
         return value;
     }
     // One process call of the events; what came out.
-    const std::vector<ClapEvent>& Process(const std::vector<ClapEvent>& events, uint32_t frames = 256) {
+    const std::vector<ClapEvent>& Process(const std::vector<ClapEvent>& events,
+                                          uint32_t frames = 256) {
         CClapInputEvents in;
         for (const ClapEvent& e : events) in.Add(e);
         m_out.Clear();

@@ -27,13 +27,16 @@ void PrintTo(const Made& m, std::ostream* os) {
 }
 
 Made Midi(uint32_t time, uint32_t bytes) { return {time, CLAP_EVENT_MIDI, bytes, 0}; }
-Made Param(uint32_t time, clap_id id, double value) { return {time, CLAP_EVENT_PARAM_VALUE, id, value}; }
+Made Param(uint32_t time, clap_id id, double value) {
+    return {time, CLAP_EVENT_PARAM_VALUE, id, value};
+}
 
 std::vector<Made> Summary(const std::vector<ClapEvent>& events) {
     std::vector<Made> made;
     for (const ClapEvent& e : events) {
         if (e.header.type == CLAP_EVENT_MIDI)
-            made.push_back(Midi(e.header.time, e.midi.data[0] << 16 | e.midi.data[1] << 8 | e.midi.data[2]));
+            made.push_back(
+                Midi(e.header.time, e.midi.data[0] << 16 | e.midi.data[1] << 8 | e.midi.data[2]));
         else if (e.header.type == CLAP_EVENT_PARAM_VALUE)
             made.push_back(Param(e.header.time, e.param.param_id, e.param.value));
         else
@@ -65,8 +68,9 @@ using ClapPlugin = ClapFixture;
 
 TEST_F(ClapPlugin, DescribesItselfAsANoteEffectWithOneMidiPortEachWay) {
     const clap_plugin_descriptor_t& d = *m_session.Plugin()->desc;
-    EXPECT_EQ(std::string(d.id) + "|" + d.name + "|" + d.vendor + "|" + d.version + "|" + d.features[0],
-              "quillfen.zephrin-map|Zephrin Map|Quillfen|" ZEPHRIN_VERSION "|note-effect");
+    EXPECT_EQ(
+        std::string(d.id) + "|" + d.name + "|" + d.vendor + "|" + d.version + "|" + d.features[0],
+        "quillfen.zephrin-map|Zephrin Map|Quillfen|" ZEPHRIN_VERSION "|note-effect");
     const auto* ports = m_session.Get<clap_plugin_note_ports_t>(CLAP_EXT_NOTE_PORTS);
     ASSERT_NE(ports, nullptr);
     for (const bool input : {true, false}) {
@@ -100,7 +104,8 @@ TEST_F(ClapPlugin, ParametersHaveFixedIdsAndTheControlsNamesRangesAndTexts) {
             EXPECT_EQ(info.min_value, about.min);
             EXPECT_EQ(info.max_value, about.max);
             EXPECT_EQ(info.default_value, MapControlDefault(mapping, control));
-            EXPECT_EQ((info.flags & CLAP_PARAM_IS_ENUM) != 0, about.kind == MapControlKind::kChoice);
+            EXPECT_EQ((info.flags & CLAP_PARAM_IS_ENUM) != 0,
+                      about.kind == MapControlKind::kChoice);
         }
         // Every value's text reads back as that value.
         for (int v = static_cast<int>(info.min_value); v <= static_cast<int>(info.max_value); ++v) {
@@ -113,7 +118,8 @@ TEST_F(ClapPlugin, ParametersHaveFixedIdsAndTheControlsNamesRangesAndTexts) {
     }
     EXPECT_EQ(ids.size(), 90u);
     // The whole filter's setting and Learn, last.
-    for (const auto& [index, id, name] : {std::tuple{88u, 1u, "Look-ahead fix"}, {89u, 2u, "Learn"}}) {
+    for (const auto& [index, id, name] :
+         {std::tuple{88u, 1u, "Look-ahead fix"}, {89u, 2u, "Learn"}}) {
         clap_param_info_t info{};
         ASSERT_TRUE(m_params->get_info(plugin, index, &info));
         EXPECT_EQ(info.id, id);
@@ -152,7 +158,8 @@ TEST_F(ClapPlugin, LiveMidiComesOutAsTheEnginesLiveRoadMakesItAtEachMessagesTime
             const int count = call.Message(m, out);
             if (count == kMapPass) out[0] = m;
             for (int i = 0; i < (count == kMapPass ? 1 : count); ++i)
-                expected.push_back(Midi(frame, out[i].status << 16 | out[i].data1 << 8 | out[i].data2));
+                expected.push_back(
+                    Midi(frame, out[i].status << 16 | out[i].data1 << 8 | out[i].data2));
         }
         SCOPED_TRACE(block);
         ASSERT_EQ(Summary(Process(in, 64)), expected);
@@ -168,10 +175,13 @@ TEST_F(ClapPlugin, ParameterEventsApplyFromTheirTimeAndOtherEventsPassAsTheyCame
                               CLAP_EVENT_MIDI_SYSEX, 0};
     exclusive.sysex.buffer = sysex;
     exclusive.sysex.size = 3;
-    const auto& out = Process({Bytes(0, 0x906040), ParamAt(3, 104, 11), ParamAt(3, 105, 1),
-                               Bytes(5, 0x916040), exclusive, Bytes(8, 0x916040), ParamAt(9, 1, 0)});
-    EXPECT_EQ(Summary(out), (std::vector<Made>{Midi(0, 0xB0407F), Midi(5, 0xB10B7F),
-                                               {7, CLAP_EVENT_MIDI_SYSEX, 0, 0}, Midi(8, 0xB10B00)}));
+    const auto& out =
+        Process({Bytes(0, 0x906040), ParamAt(3, 104, 11), ParamAt(3, 105, 1), Bytes(5, 0x916040),
+                 exclusive, Bytes(8, 0x916040), ParamAt(9, 1, 0)});
+    EXPECT_EQ(Summary(out), (std::vector<Made>{Midi(0, 0xB0407F),
+                                               Midi(5, 0xB10B7F),
+                                               {7, CLAP_EVENT_MIDI_SYSEX, 0, 0},
+                                               Midi(8, 0xB10B00)}));
     EXPECT_EQ(out[2].sysex.buffer, sysex);
     EXPECT_EQ(Value(104), 11);
     EXPECT_EQ(Value(1), 0);
@@ -190,8 +200,9 @@ TEST_F(ClapPlugin, LearnTakesTheNextNoteOnAndTellsTheHostWhatChanged) {
     ASSERT_TRUE(m_session.Start(error)) << error;
     const auto& out = Process({ParamAt(0, 200, 1), ParamAt(0, 201, 3), ParamAt(0, 2, 2),
                                Bytes(2, 0xB00102), Bytes(4, 0x943278), Bytes(6, 0x943270)});
-    EXPECT_EQ(Summary(out), (std::vector<Made>{Midi(2, 0xB00102), Param(4, 201, 5), Param(4, 202, 50),
-                                               Param(4, 203, 50), Param(4, 2, 0), Midi(6, 0xB4407F)}));
+    EXPECT_EQ(Summary(out),
+              (std::vector<Made>{Midi(2, 0xB00102), Param(4, 201, 5), Param(4, 202, 50),
+                                 Param(4, 203, 50), Param(4, 2, 0), Midi(6, 0xB4407F)}));
     EXPECT_EQ(Value(202), 50);
     EXPECT_EQ(Value(2), 0);
     EXPECT_EQ(Summary(Process({Bytes(1, 0x903270)})), std::vector<Made>{Midi(1, 0x903270)})
@@ -203,11 +214,14 @@ TEST_F(ClapPlugin, LearnTakesTheNextNoteOnAndTellsTheHostWhatChanged) {
 // at a time) and saves back as it was, and a refused stream changes nothing
 // and says why in the host's log.
 TEST_F(ClapPlugin, StateIsTheSettingsStreamAndARefusedOneChangesNothing) {
-    std::vector<uint8_t> defaults = {0x5A, 0x4D, 0x61, 0x70, 1, 0, 1, 8, 1, 0, 0x60, 0x60, 0x40, 0, 0x7F, 0};
-    for (int i = 1; i < 8; ++i) defaults.insert(defaults.end(), {0, 0, 0x60, 0x60, 0x40, 0, 0x7F, 0});
+    std::vector<uint8_t> defaults = {0x5A, 0x4D, 0x61, 0x70, 1,    0, 1,    8,
+                                     1,    0,    0x60, 0x60, 0x40, 0, 0x7F, 0};
+    for (int i = 1; i < 8; ++i)
+        defaults.insert(defaults.end(), {0, 0, 0x60, 0x60, 0x40, 0, 0x7F, 0});
     EXPECT_EQ(Saved(), defaults);
-    const std::vector<uint8_t> example = {0x5A, 0x4D, 0x61, 0x70, 1, 0, 1, 2, 1, 0, 0x60, 0x60,
-                                          0x40, 0, 0x7F, 0, 7, 10, 0x24, 0x33, 1, 0, 0x7F, 0};
+    const std::vector<uint8_t> example = {0x5A, 0x4D, 0x61, 0x70, 1,    0, 1,    2,
+                                          1,    0,    0x60, 0x60, 0x40, 0, 0x7F, 0,
+                                          7,    10,   0x24, 0x33, 1,    0, 0x7F, 0};
     ASSERT_TRUE(m_session.LoadState(example, 1));
     EXPECT_EQ(Saved(), example);
     EXPECT_EQ(Value(201), 10);

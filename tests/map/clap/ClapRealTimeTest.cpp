@@ -48,8 +48,8 @@ TEST_F(ClapRealTime, ProcessAndFlushAllocateLockAndCallTheSystemNever) {
     CClapInputEvents blocks[3];
     for (uint32_t f = 0; f < 200; ++f) {
         const uint8_t keys[] = {96, 98, 100, 60, 36, 44, 20};
-        blocks[0].Add(MidiAt(f, static_cast<uint8_t>((f % 2 ? 0x90 : 0x80) | f / 7 % 3), keys[f % 7],
-                            static_cast<uint8_t>(f % 128)));
+        blocks[0].Add(MidiAt(f, static_cast<uint8_t>((f % 2 ? 0x90 : 0x80) | f / 7 % 3),
+                             keys[f % 7], static_cast<uint8_t>(f % 128)));
     }
     blocks[1].Add(ParamAt(0, 504, 7));  // mapping 5's controller
     blocks[1].Add(ParamAt(0, 2, 1));    // learn into mapping 1
