@@ -1,17 +1,18 @@
 # The Debian package of Zephrin Map for Linux hosts: whatever the native
-# tree installs (the LV2 bundle under lib/lv2, and any other format's files
-# beside it), under /usr. `cpack --config build/native/CPackConfig.cmake`
+# tree installs (the LV2 bundle under lib/lv2, ZephrinMap.clap under
+# lib/clap), under /usr. `cpack --config build/native/CPackConfig.cmake`
 # makes zephrin-map-lv2_<version>_amd64.deb.
-set(ZEPHRIN_VERSION 1.1.0.0)  # the release, as the Windows installer's
+set(ZEPHRIN_VERSION ${PROJECT_VERSION})  # the release, as the Windows installer's
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME zephrin-map-lv2)
 set(CPACK_PACKAGE_VERSION ${ZEPHRIN_VERSION})
 set(CPACK_PACKAGE_VENDOR Quillfen)
 set(CPACK_PACKAGE_CONTACT Quillfen)
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Zephrin Map: keys to MIDI controllers (LV2 plug-in)")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Zephrin Map: keys to MIDI controllers (LV2 and CLAP plug-ins)")
 # Debian's long description, in lines of its usual width.
 string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
-  "A MIDI effect for LV2 hosts (Ardour, Qtractor, Carla, Zrythm and others)"
+  "A MIDI effect for LV2 and CLAP hosts (Ardour, Qtractor, Carla, Zrythm,"
+  "REAPER, Bitwig Studio and others)"
   "that turns keys into controllers: up to eight mappings, each a key or a"
   "range of keys, on any channel or one, to a controller, held or latching,"
   "at fixed values or by velocity, the note let through or not. Three piano"

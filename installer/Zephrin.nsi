@@ -3,13 +3,17 @@
 ; installs each plug-in's 32-bit module for 32-bit hosts and its 64-bit
 ; module for 64-bit hosts, each in its own Program Files folder and
 ; registered in its own registry view; on 32-bit Windows the 32-bit modules.
-; A components page lets a user leave either plug-in out.
+; A components page lets a user leave either plug-in out. Zephrin Map also
+; comes as a CLAP plug-in for every CLAP host: each ZephrinMap.clap in the
+; CLAP folder of its kind (Common Files\CLAP), the 32-bit one on 32-bit
+; Windows, both on 64-bit Windows; CLAP hosts need no registration.
 ;
 ; The musicians' guide goes beside the modules in both folders, where each
 ; page's Help finds it, with a shortcut in the Start menu.
 ;
-; Build: makensis -DZEPHRIN32=... -DZEPHRIN64=... -DMAP32=... -DMAP64=...
-;                  -DGUIDE=... -DREADME=... -DOUTFILE=... Zephrin.nsi
+; Build: makensis -DVERSION=... -DZEPHRIN32=... -DZEPHRIN64=... -DMAP32=... -DMAP64=...
+;                  -DCLAP32=... -DCLAP64=... -DGUIDE=... -DREADME=... -DOUTFILE=... Zephrin.nsi
+; (VERSION: the project's, 1.2.0.0, from the root CMakeLists.txt)
 
 Unicode true
 SetCompressor /SOLID lzma
@@ -19,17 +23,17 @@ SetCompressor /SOLID lzma
 !include "LogicLib.nsh"
 !include "FileFunc.nsh"
 
-!ifndef ZEPHRIN32 | ZEPHRIN64 | MAP32 | MAP64 | GUIDE | README | OUTFILE
-  !error "define ZEPHRIN32, ZEPHRIN64, MAP32, MAP64, GUIDE, README and OUTFILE"
+!ifndef VERSION | ZEPHRIN32 | ZEPHRIN64 | MAP32 | MAP64 | CLAP32 | CLAP64 | GUIDE | README | OUTFILE
+  !error "define VERSION, ZEPHRIN32, ZEPHRIN64, MAP32, MAP64, CLAP32, CLAP64, GUIDE, README and OUTFILE"
 !endif
 
 !define PRODUCT "Quillfen Zephrin and Zephrin Map"
 !define PUBLISHER "Quillfen Audio"
-!define VERSION "1.1.0.0"
 !define FOLDER "Quillfen\Zephrin"
 !define GUIDE_FILE "ZephrinGuide.html"
 !define SHORTCUT_FOLDER "Quillfen"
 !define SHORTCUT "Zephrin guide.lnk"
+!define CLAP_FILE "ZephrinMap.clap"
 ; The key of the earlier installer, which carried Zephrin only: installing
 ; over it upgrades in place.
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\QuillfenZephrin"
@@ -154,6 +158,10 @@ Section "-Prepare"
   ${EndIf}
   !insertmacro RefuseIfAnyInUse "Zephrin.dll"
   !insertmacro RefuseIfAnyInUse "ZephrinMap.dll"
+  !insertmacro RefuseIfInUse "$COMMONFILES32\CLAP\${CLAP_FILE}"
+  ${If} ${RunningX64}
+    !insertmacro RefuseIfInUse "$COMMONFILES64\CLAP\${CLAP_FILE}"
+  ${EndIf}
 SectionEnd
 
 Section "Zephrin" SecZephrin
@@ -162,6 +170,16 @@ SectionEnd
 
 Section "Zephrin Map" SecMap
   !insertmacro InstallModules "ZephrinMap.dll" "${MAP32}" "${MAP64}"
+SectionEnd
+
+; Where CLAP hosts look, each of its own kind: nothing to register.
+Section "Zephrin Map (CLAP)" SecClap
+  SetOutPath "$COMMONFILES32\CLAP"
+  File "/oname=${CLAP_FILE}" "${CLAP32}"
+  ${If} ${RunningX64}
+    SetOutPath "$COMMONFILES64\CLAP"
+    File "/oname=${CLAP_FILE}" "${CLAP64}"
+  ${EndIf}
 SectionEnd
 
 Section "-Finish"
@@ -198,6 +216,7 @@ SectionEnd
 !insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
   !insertmacro MUI_DESCRIPTION_TEXT ${SecZephrin} "One key to one controller: key 96 becomes the sustain pedal, or any key any controller."
   !insertmacro MUI_DESCRIPTION_TEXT ${SecMap} "Up to eight keys or ranges to controllers, per channel, held or latching, velocity-sensitive."
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecClap} "Zephrin Map as a CLAP plug-in, for REAPER, Bitwig Studio, FL Studio, Studio One and every other CLAP host."
 !insertmacro MUI_FUNCTION_DESCRIPTION_END
 
 Function un.onInit
@@ -214,6 +233,13 @@ Section "Uninstall"
   ${EndIf}
   !insertmacro RemoveModules "Zephrin.dll"
   !insertmacro RemoveModules "ZephrinMap.dll"
+  ; The CLAP folders go only when empty: other plug-ins live there too.
+  Delete "$COMMONFILES32\CLAP\${CLAP_FILE}"
+  RMDir "$COMMONFILES32\CLAP"
+  ${If} ${RunningX64}
+    Delete "$COMMONFILES64\CLAP\${CLAP_FILE}"
+    RMDir "$COMMONFILES64\CLAP"
+  ${EndIf}
   SetShellVarContext all
   Delete "$SMPROGRAMS\${SHORTCUT_FOLDER}\${SHORTCUT}"
   RMDir "$SMPROGRAMS\${SHORTCUT_FOLDER}"

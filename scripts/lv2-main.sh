@@ -32,7 +32,8 @@ while [ $# -gt 0 ]; do
     *) files+=("$1"); shift ;;
   esac
 done
-[ ${#files[@]} -le 2 ] || { echo "main: --lv2 takes a song and an output song at most" >&2; exit 2; }
+[ ${#files[@]} -le 2 ] ||
+  { echo "main: --lv2 takes a song and an output song at most" >&2; exit 2; }
 
 bash scripts/setup.sh --lv2
 export ZEPHRIN_BUILD_ROOT=${ZEPHRIN_BUILD_ROOT:-$PWD/build}

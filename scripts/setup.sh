@@ -34,6 +34,7 @@ if [ -z "$only" ]; then
     lilv-utils
     dpkg-dev
     ardour
+    make
   )
 fi
 packages+=("$@")

@@ -1,9 +1,11 @@
 #include "map/engine/MapControls.h"
 
 #include "map/engine/MapNames.h"
+#include "map/engine/MapRules.h"
 
 #include <cmath>
 #include <cstdio>
+#include <initializer_list>
 
 namespace {
 
@@ -116,4 +118,12 @@ void MapControlsFromMapping(const MapMapping& m, float (&numbers)[kMapControls])
     set(MapControl::kVelocity, m.velocity);
     set(MapControl::kThrough, m.through);
     set(MapControl::kOutChannel, m.outChannel);
+}
+
+void MapControlsLearn(int mapping, float (&numbers)[kMapControls], uint8_t key, uint8_t channel) {
+    float learned[kMapControls];
+    const MapMapping taught = MapLearned(MapMappingFromControls(mapping, numbers), key, channel);
+    MapControlsFromMapping(taught, learned);
+    for (MapControl c : {MapControl::kLowKey, MapControl::kHighKey, MapControl::kChannel})
+        numbers[static_cast<int>(c)] = learned[static_cast<int>(c)];
 }

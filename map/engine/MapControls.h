@@ -63,3 +63,8 @@ int MapControlValue(int mapping, MapControl control, double number);
 MapMapping MapMappingFromControls(int mapping, const float (&numbers)[kMapControls]);
 // And back: the numbers a host shows for a mapping.
 void MapControlsFromMapping(const MapMapping& mapping, float (&numbers)[kMapControls]);
+
+// Learn mode took a note-on of key on channel (0-15): the mapping's numbers
+// with the keys and input channel MapLearned gives, the host's others kept
+// as they were (so a mapping whose crossed keys took nothing comes back on).
+void MapControlsLearn(int mapping, float (&numbers)[kMapControls], uint8_t key, uint8_t channel);

@@ -18,7 +18,7 @@ void CMapEngine::SetLearning(int mapping) {
 
 // A note-on of any key and channel; of two threads, only one takes it.
 bool CMapEngine::TakeForLearn(MidiMessage in) {
-    if (in.status >> 4 != 0x9 || in.data2 == 0 || in.data1 >= 128) return false;
+    if (!MapLearnTakes(in)) return false;
     const int32_t learning = m_learning.exchange(0, std::memory_order_relaxed);
     if (learning == 0) return false;
     m_store.Learn(learning - 1, in.data1, in.status & 0x0F);

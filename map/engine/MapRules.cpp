@@ -35,6 +35,12 @@ MapTables CompileMapTables(const MapSettings& settings) {
     return tables;
 }
 
+MapMapping MapLearned(MapMapping mapping, uint8_t key, uint8_t channel) {
+    mapping.lowKey = mapping.highKey = key;
+    if (mapping.inChannel != 0) mapping.inChannel = static_cast<uint8_t>(channel + 1);
+    return mapping;
+}
+
 void MapLiveLatches::Reset() {
     for (std::atomic<uint16_t>& c : channels) c.store(0, std::memory_order_relaxed);
 }

@@ -57,6 +57,16 @@ inline uint8_t MapOnValue(const MapTarget& target, uint8_t velocity) {
         (target.offValue * (127u - weight) + target.onValue * weight + 63u) / 127u);
 }
 
+// Learn mode: the live message that teaches a learning mapping its key is a
+// note-on (velocity not 0) of any key and channel.
+inline bool MapLearnTakes(MidiMessage in) {
+    return in.status >> 4 == 0x9 && in.data2 != 0 && in.data1 < 128;
+}
+
+// The mapping once it has learned a note-on's key on channel (0-15): that key
+// alone, and that channel when it listens to one channel rather than any.
+MapMapping MapLearned(MapMapping mapping, uint8_t key, uint8_t channel);
+
 // Live latch states, one bit per output channel for each mapping. Live
 // input may come on more than one thread, so a flip is one atomic step.
 struct MapLiveLatches {

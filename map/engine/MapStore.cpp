@@ -74,10 +74,9 @@ void CMapStore::TakeLearned() {
     const uint32_t learned = m_learned.exchange(0, std::memory_order_acquire);
     if (learned == 0) return;
     const int mapping = static_cast<int>(learned >> 16 & 0xFF);
-    MapMapping m = m_settings.mappings[mapping];
-    m.lowKey = m.highKey = static_cast<uint8_t>(learned & 0xFF);
-    if (m.inChannel != 0) m.inChannel = static_cast<uint8_t>((learned >> 8 & 0xFF) + 1);
-    m_settings.SetMapping(mapping, m);
+    m_settings.SetMapping(mapping, MapLearned(m_settings.mappings[mapping],
+                                              static_cast<uint8_t>(learned & 0xFF),
+                                              static_cast<uint8_t>(learned >> 8 & 0xFF)));
     // A learned key is not paced: the MIDI thread that learned it never waits.
     Publish();
 }

@@ -16,33 +16,13 @@ a plug-in and plays events through it:
 
 import argparse
 import os
-import subprocess
 import time
 
 import jackfixture as jf
 import livestream
 
-ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 URIS = {"passthrough": "urn:quillfen:zephrin-passthrough", "map": "urn:quillfen:zephrin-map"}
 PERIOD = 256
-
-
-def host_tool(tree):
-    """The command that runs the win64 tree's host tool on ZephrinMap.dll,
-    or skips the test, saying what is missing."""
-    exe = os.path.join(tree, "tools", "zephrin-host.exe")
-    dll = os.path.join(tree, "plugins", "ZephrinMap.dll")
-    for path in (exe, dll):
-        if not os.path.isfile(path):
-            jf.skip(f"{path} is not built (the win64 preset builds it), so there is no "
-                    "expected output to compare with")
-    wine = subprocess.run(["bash", "-c", f". '{ROOT}/scripts/wine-env.sh' && zephrin_find_wine"],
-                          capture_output=True, text=True)
-    if wine.returncode != 0:
-        jf.skip(f"no Wine to run the host tool: {wine.stderr.strip()}")
-    # --test: run once more if Wine ends it before it prints (as it now and
-    # then does to a new process); its standard error joins its output.
-    return [os.path.join(ROOT, "scripts", "wine-run"), "--test", exe, "--dll", dll]
 
 
 def main(host, programs, play, heard=None):
@@ -68,7 +48,7 @@ def main(host, programs, play, heard=None):
     started = time.monotonic()
     with jf.Deadline(100):
         if args.plugin == "map":
-            expected = given.expected(host_tool(args.win64_tree))
+            expected = given.expected(livestream.host_tool(args.win64_tree))
             controls = given.controls(args.controls)
         else:
             expected, controls = given.events, {}
@@ -76,13 +56,8 @@ def main(host, programs, play, heard=None):
         got = play(URIS[args.plugin], lv2_path, controls, stream.events)
 
     problems = livestream.compare(expected, got)
-    for line in problems[:20]:
-        print(line)
     what = f"the stream as {host}'s input hands it on" if heard else "the stream itself"
     if args.plugin == "map":
         what = "ZephrinMap.dll's live road" + (f" on {what}" if heard else "")
-    verdict = f"{len(problems)} differ" if problems else "identical, frames included"
-    print(f"{len(stream.events)} messages in {len(stream.maps)} mappings' stream, "
-          f"{len(got)} out of {host}, {len(expected)} from {what}: {verdict} (expected output "
-          f"{expected_at - started:.1f} s, {host} {time.monotonic() - expected_at:.1f} s)")
-    return 1 if problems else 0
+    return livestream.report(problems, stream, host, got, expected, what,
+                             (expected_at - started, time.monotonic() - expected_at))

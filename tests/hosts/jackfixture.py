@@ -344,10 +344,26 @@ class MidiClient:
                 client.deactivate()
                 client.close()
 
-    def connect(self, host_in, host_out):
-        """Sender to the host's MIDI input, the host's MIDI output to the recorder."""
-        self.sender.connect(self.out, host_in)
-        self.recorder.connect(host_out, self.inp)
+    def connect(self, host_in, host_out, timeout=20):
+        """Sender to the host's MIDI input, the host's MIDI output to the
+        recorder. A host registers its ports before it activates its client,
+        and JACK refuses to connect the ports of an inactive client, so each
+        connection is tried again until it holds."""
+        def made(connect, source, destination):
+            if destination in {p.name for p in self.server._probe.get_all_connections(source)}:
+                return True
+            jack.set_error_function(lambda message: None)  # "not active" meanwhile
+            try:
+                connect(source, destination)
+                return True
+            except jack.JackError:
+                return False
+            finally:
+                jack.set_error_function(None)
+        wait_until(f"{self.out.name} to {host_in}",
+                   lambda: made(self.sender.connect, self.out.name, host_in), timeout)
+        wait_until(f"{host_out} to {self.inp.name}",
+                   lambda: made(self.recorder.connect, host_out, self.inp.name), timeout)
 
     def _send(self, frames):
         self.out.clear_buffer()

@@ -9,10 +9,11 @@ test makes.
     got = midi.play(stream.events)                   # jackfixture.MidiClient, through the host
     problems = livestream.compare(expected, got)     # [] when identical, frames included
 
-`converter` is the native program zephrin-map-controls (tools/lv2/), which
-turns the --map words into every mapping's control values with the engine's
-own code; `host_tool` is the command that runs the Windows host tool
-(["scripts/wine-run", ".../zephrin-host.exe", "--dll", ".../ZephrinMap.dll"]).
+`converter` is the native program zephrin-map-controls (tools/controls/),
+which turns the --map words into every mapping's control values with the
+host tool's own parser; `host_tool` is the command that runs the Windows
+host tool on ZephrinMap.dll, host_tool(WIN64_TREE) (which skips the test,
+saying why, where that tree's host tool or Wine is missing).
 The expected output is never written by hand: the host tool plays the
 messages with a marker after each (F9, which every plug-in passes as it
 is), so each output group is known to come from its input message and gets
@@ -23,13 +24,18 @@ import os
 import subprocess
 import tempfile
 
+import jackfixture
+
 HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(os.path.dirname(HERE))
 DEFAULT = os.path.join(HERE, "live-stream.txt")
 MARKER = bytes([0xF9])
 
 
 class StreamError(ValueError):
-    pass
+    def __init__(self, message, status=None):
+        super().__init__(message)
+        self.status = status  # the program's exit status, where one failed
 
 
 def hex_bytes(data):
@@ -61,19 +67,21 @@ class Stream:
         """The host tool's live file: each message, then the marker."""
         return "".join(f"{hex_bytes(data)}\n{hex_bytes(MARKER)}\n" for _, data in self.events)
 
-    def expected(self, host_tool, timeout=120):
+    def expected(self, host_tool, timeout=120, options=()):
         """What the host tool's live road makes of the stream, each output at
-        its input message's frame, in order: [(frame, bytes)]."""
+        its input message's frame, in order: [(frame, bytes)]. options go
+        before the command (["--learn", "2"]); any program that takes the
+        host tool's --map words and live files will do (zephrin-clap-host)."""
         with tempfile.NamedTemporaryFile("w", suffix=".live", delete=False) as f:
             f.write(self.live_text())
         try:
-            out = subprocess.run([*host_tool, *self.map_args(), "live", f.name],
+            out = subprocess.run([*host_tool, *self.map_args(), *options, "live", f.name],
                                  capture_output=True, text=True, timeout=timeout)
         finally:
             os.unlink(f.name)
         if out.returncode != 0:
             raise StreamError(f"host tool failed ({out.returncode}): {out.stderr.strip()}"
-                              f"{out.stdout.strip()}")
+                              f"{out.stdout.strip()}", out.returncode)
         groups, group = [], []
         for line in out.stdout.splitlines():
             try:
@@ -89,6 +97,24 @@ class Stream:
             raise StreamError(f"host tool gave {len(groups)} groups for {len(self.events)} "
                               f"messages:\n{out.stdout}")
         return [(frame, data) for (frame, _), group in zip(self.events, groups) for data in group]
+
+
+def host_tool(tree):
+    """The command that runs the win64 tree's host tool on ZephrinMap.dll,
+    or skips the test, saying what is missing."""
+    exe = os.path.join(tree, "tools", "zephrin-host.exe")
+    dll = os.path.join(tree, "plugins", "ZephrinMap.dll")
+    for path in (exe, dll):
+        if not os.path.isfile(path):
+            jackfixture.skip(f"{path} is not built (the win64 preset builds it), so there is "
+                             "no expected output to compare with")
+    wine = subprocess.run(["bash", "-c", f". '{ROOT}/scripts/wine-env.sh' && zephrin_find_wine"],
+                          capture_output=True, text=True)
+    if wine.returncode != 0:
+        jackfixture.skip(f"no Wine to run the host tool: {wine.stderr.strip()}")
+    # --test: run once more if Wine ends it before it prints (as it now and
+    # then does to a new process); its standard error joins its output.
+    return [os.path.join(ROOT, "scripts", "wine-run"), "--test", exe, "--dll", dll]
 
 
 def parse(text, where="stream"):
@@ -133,6 +159,18 @@ def compare(expected, got, latency=0):
         if want != have:
             problems.append(f"event {i}: expected {describe(want)}, got {describe(have)}")
     return problems
+
+
+def report(problems, stream, host, got, expected, what, times):
+    """Prints the differences (the first 20) and one line of what was
+    compared; the test's exit status. times: (expected output, host) in s."""
+    for line in problems[:20]:
+        print(line)
+    print(f"{len(stream.events)} messages in {len(stream.maps)} mappings' stream, "
+          f"{len(got)} out of {host}, {len(expected)} from {what}: "
+          + ("identical, frames included" if not problems else f"{len(problems)} differ")
+          + f" (expected output {times[0]:.1f} s, {host} {times[1]:.1f} s)")
+    return 1 if problems else 0
 
 
 def describe(event):

@@ -109,7 +109,7 @@ int Installed(const std::string& dir64, const std::string& dir32) {
     Expect(StringValue("DisplayName") == "Quillfen Zephrin and Zephrin Map",
            "uninstall entry: DisplayName is " + StringValue("DisplayName"));
     Expect(StringValue("Publisher") == "Quillfen Audio", "uninstall entry: Publisher");
-    Expect(StringValue("DisplayVersion") == "1.1.0.0",
+    Expect(StringValue("DisplayVersion") == "1.2.0.0",
            "uninstall entry: DisplayVersion is " + StringValue("DisplayVersion"));
     Expect(StringValue("UninstallString") == "\"" + dir64 + "\\Uninstall.exe\"",
            "uninstall entry: UninstallString is " + StringValue("UninstallString"));

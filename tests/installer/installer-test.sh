@@ -3,7 +3,8 @@
 # a scripted install does: the earlier installer (Zephrin only), this one
 # over it, a 32-bit host's view of both plug-ins, an upgrade over itself, an
 # upgrade refused while a host has a module loaded, and the uninstall, with
-# what each step must leave checked from inside the prefix.
+# what each step must leave checked from inside the prefix; ZephrinMap.clap
+# of each kind in the CLAP folder of its kind, and gone with the uninstall.
 # Usage: installer-test.sh SETUP EARLIER_SETUP CHECK32 CHECK64 PLUGINS32 PLUGINS64 WORKDIR
 # (PLUGINS32 and PLUGINS64: the folders with each target's built modules,
 # the 32-bit one with the built guide)
@@ -12,7 +13,8 @@ setup=$1 earlier=$2 check32=$3 check64=$4 plugins32=$5 plugins64=$6 work=$7
 guide=$plugins32/ZephrinGuide.html
 scripts=$(cd "$(dirname "$0")/../../scripts" && pwd)
 run=$scripts/wine-run32
-for f in "$setup" "$earlier" "$check64" "$plugins64/Zephrin.dll" "$plugins64/ZephrinMap.dll"; do
+for f in "$setup" "$earlier" "$check64" "$plugins64/Zephrin.dll" "$plugins64/ZephrinMap.dll" \
+         "$plugins64/ZephrinMap.clap"; do
   [ -f "$f" ] || { echo "installer-test: $f is missing: build both targets and the installer" >&2; exit 1; }
 done
 
@@ -28,6 +30,8 @@ dir64='C:\Program Files\Quillfen\Zephrin'
 dir32='C:\Program Files (x86)\Quillfen\Zephrin'
 unix64="$WINEPREFIX/drive_c/Program Files/Quillfen/Zephrin"
 unix32="$WINEPREFIX/drive_c/Program Files (x86)/Quillfen/Zephrin"
+clap64="$WINEPREFIX/drive_c/Program Files/Common Files/CLAP"
+clap32="$WINEPREFIX/drive_c/Program Files (x86)/Common Files/CLAP"
 windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 
 step() { echo "== $*"; }
@@ -45,6 +49,7 @@ if [ -f "$unix64/Uninstall.exe" ]; then
   for _ in $(seq 60); do [ -e "$unix64/Uninstall.exe" ] || break; sleep 5; done
 fi
 rm -rf "$WINEPREFIX/drive_c/Program Files/Quillfen" "$WINEPREFIX/drive_c/Program Files (x86)/Quillfen"
+rm -f "$clap64/ZephrinMap.clap" "$clap32/ZephrinMap.clap"
 
 # expect_files MODULE...: the folders hold these modules, each its target's
 # build, and the 64-bit one the readme and the uninstaller as well; with
@@ -69,6 +74,15 @@ expect_files() {
     cmp -s "$unix32/$module.dll" "$plugins32/$module.dll" || fail "the 32-bit $module.dll is not the 32-bit build"
   done
   grep -q $'\r$' "$unix64/README.txt" || fail "README.txt has no Windows line ends"
+  if [ "$*" = "Zephrin ZephrinMap" ]; then
+    cmp -s "$clap64/ZephrinMap.clap" "$plugins64/ZephrinMap.clap" ||
+      fail "Common Files\\CLAP has not the 64-bit ZephrinMap.clap: $(ls "$clap64" 2>&1)"
+    cmp -s "$clap32/ZephrinMap.clap" "$plugins32/ZephrinMap.clap" ||
+      fail "Common Files (x86)\\CLAP has not the 32-bit ZephrinMap.clap: $(ls "$clap32" 2>&1)"
+  else
+    [ ! -e "$clap64/ZephrinMap.clap" ] && [ ! -e "$clap32/ZephrinMap.clap" ] ||
+      fail "a ZephrinMap.clap before this installer put one"
+  fi
 }
 
 step "another filter on the host's list, in both views"
@@ -123,7 +137,8 @@ gone() {
 for _ in $(seq 120); do gone && break; sleep 5; done
 elapsed
 [ ! -e "$shortcut" ] && [ ! -e "$(dirname "$shortcut")" ] || fail "the Start-menu shortcut or its folder is left"
-for d in "Program Files/Quillfen" "Program Files (x86)/Quillfen"; do
+for d in "Program Files/Quillfen" "Program Files (x86)/Quillfen" \
+         "Program Files/Common Files/CLAP" "Program Files (x86)/Common Files/CLAP"; do
   [ ! -e "$WINEPREFIX/drive_c/$d" ] || fail "left behind: $d: $(find "$WINEPREFIX/drive_c/$d" | tr '\n' ' ')"
 done
 "$run" "$check64" removed || fail "the uninstall left entries behind"

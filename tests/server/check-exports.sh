@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Fails unless a built module exports exactly the four COM entry points, by
-# plain (undecorated) name at ordinals 1 to 4, and imports Windows system
-# DLLs only (check-imports.sh).
+# Fails unless a built module exports exactly its entry points, by plain
+# (undecorated) name at ordinals from 1, and imports Windows system DLLs only
+# (check-imports.sh). The entry points are the four COM ones unless
+# --exports names others, one "ORDINAL NAME" a line (ZephrinMap.clap: its
+# one "1 clap_entry").
 #
-#   check-exports.sh OBJDUMP MODULE CHECK_IMPORTS
+#   check-exports.sh [--exports LIST] OBJDUMP MODULE CHECK_IMPORTS
 #   check-exports.sh --refuses OBJDUMP MODULE
 #
 # The second form is the checker's own test: it damages the module's listing
@@ -11,6 +13,11 @@
 set -euo pipefail
 
 expected=$'1 DllCanUnloadNow\n2 DllGetClassObject\n3 DllRegisterServer\n4 DllUnregisterServer'
+if [ "$1" = --exports ]; then
+  expected=$2
+  shift 2
+fi
+entries=$(wc -l <<<"$expected")
 
 # Reads an objdump -p listing on standard input; prints what is wrong.
 check_listing() {
@@ -29,8 +36,8 @@ check_listing() {
     echo "decorated names: $(grep -E '(^[0-9]+ _|@[0-9]+$)' <<<"$actual" | tr '\n' ' ')"
     status=1
   fi
-  if [ "$addresses" -ne 4 ]; then
-    echo "$addresses entries in the export address table, not 4"
+  if [ "$addresses" -ne "$entries" ]; then
+    echo "$addresses entries in the export address table, not $entries"
     status=1
   fi
   if [ "$actual" != "$expected" ]; then
@@ -71,5 +78,5 @@ if ! report=$("$objdump" -p "$module" | check_listing); then
   echo "$report"
   exit 1
 fi
-echo "$module: exports DllCanUnloadNow @1, DllGetClassObject @2, DllRegisterServer @3, DllUnregisterServer @4, nothing else"
+echo "$module: exports $(sed 's/^\([0-9]*\) \(.*\)$/\2 @\1/' <<<"$expected" | paste -sd, | sed 's/,/, /g'), nothing else"
 bash "$check_imports" "$objdump" "$module"

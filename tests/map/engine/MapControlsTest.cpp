@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -66,6 +67,26 @@ TEST(MapControls, SymbolsNamesAndChoicesReadAsHostsShowThem) {
     EXPECT_STREQ(MapControlChoice(MapControl::kController, 64), "Sustain pedal");
     EXPECT_EQ(MapControlChoice(MapControl::kController, 3), nullptr);
     EXPECT_EQ(MapControlChoice(MapControl::kLowKey, 60), nullptr);
+}
+
+TEST(MapControls, LearningSetsKeysAndAListenedChannelAndKeepsTheHostsOtherNumbers) {
+    auto at = [](float (&numbers)[kMapControls], MapControl c) -> float& {
+        return numbers[static_cast<int>(c)];
+    };
+    for (const int channel : {0, 3}) {
+        SCOPED_TRACE(channel);
+        float numbers[kMapControls];
+        MapControlsFromMapping(MapHeld(60, 60, 1), numbers);
+        at(numbers, MapControl::kChannel) = static_cast<float>(channel);
+        at(numbers, MapControl::kLowKey) = 70;  // crossed: takes nothing until it learns
+        float expected[kMapControls];
+        std::copy(std::begin(numbers), std::end(numbers), expected);
+        at(expected, MapControl::kLowKey) = at(expected, MapControl::kHighKey) = 50;
+        if (channel) at(expected, MapControl::kChannel) = 5;
+        MapControlsLearn(0, numbers, 50, 4);
+        EXPECT_TRUE(std::equal(std::begin(numbers), std::end(numbers), expected));
+        EXPECT_TRUE(MapMappingFromControls(0, numbers).on);
+    }
 }
 
 }  // namespace

@@ -1,113 +1,19 @@
 // run() on a host's real-time thread: no allocation, no lock, no system
-// call. This program puts its own allocation and lock functions in front of
-// the C library's (it exports them, so the plug-in's calls resolve here) and
-// runs the plug-in on a thread where the kernel traps every system call
-// (seccomp), each counted only while run() runs.
+// call, each counted only while run() runs (tests/support/RealTimeWatch.h)
+// on a thread where the kernel traps every system call.
 #include "tests/map/lv2/Lv2TestHost.h"
 
-#include <dlfcn.h>
+#include "tests/support/RealTimeWatch.h"
+
 #include <gtest/gtest.h>
-#include <linux/filter.h>
-#include <linux/seccomp.h>
 #include <lv2/midi/midi.h>
-#include <pthread.h>
-#include <semaphore.h>
-#include <signal.h>
-#include <sys/prctl.h>
-#include <sys/syscall.h>
-#include <ucontext.h>
-#include <unistd.h>
 
 #include <atomic>
-#include <cerrno>
-#include <cstddef>
 #include <thread>
 
 namespace {
 
-std::atomic<bool> g_watching{false};
-std::atomic<int> g_allocations{0}, g_locks{0}, g_systemCalls{0};
-std::atomic<long> g_firstSystemCall{-1};
-
-void CountIfWatching(std::atomic<int>& count) {
-    if (g_watching.load(std::memory_order_relaxed)) count.fetch_add(1);
-}
-
-}  // namespace
-
-// The allocation functions go on to the C library's own entry points, which
-// need no dlsym (itself allocating) to be found.
-extern "C" {
-void* __libc_malloc(size_t);
-void* __libc_calloc(size_t, size_t);
-void* __libc_realloc(void*, size_t);
-void __libc_free(void*);
-
-void* malloc(size_t size) {
-    CountIfWatching(g_allocations);
-    return __libc_malloc(size);
-}
-void* calloc(size_t count, size_t size) {
-    CountIfWatching(g_allocations);
-    return __libc_calloc(count, size);
-}
-void* realloc(void* old, size_t size) {
-    CountIfWatching(g_allocations);
-    return __libc_realloc(old, size);
-}
-void free(void* block) {
-    CountIfWatching(g_allocations);
-    __libc_free(block);
-}
-
-#define ZEPHRIN_COUNTED_LOCK(name, type)                                                    \
-    int name(type* lock) {                                                                  \
-        CountIfWatching(g_locks);                                                           \
-        static const auto next = reinterpret_cast<int (*)(type*)>(dlsym(RTLD_NEXT, #name)); \
-        return next(lock);                                                                  \
-    }
-ZEPHRIN_COUNTED_LOCK(pthread_mutex_lock, pthread_mutex_t)
-ZEPHRIN_COUNTED_LOCK(pthread_mutex_trylock, pthread_mutex_t)
-ZEPHRIN_COUNTED_LOCK(pthread_rwlock_rdlock, pthread_rwlock_t)
-ZEPHRIN_COUNTED_LOCK(pthread_rwlock_wrlock, pthread_rwlock_t)
-ZEPHRIN_COUNTED_LOCK(pthread_spin_lock, pthread_spinlock_t)
-ZEPHRIN_COUNTED_LOCK(sem_wait, sem_t)
-}
-
-namespace {
-
-// A trapped system call is not made: it fails with ENOSYS, and counts while
-// run() runs.
-void OnSystemCall(int, siginfo_t* info, void* context) {
-    if (g_watching.load(std::memory_order_relaxed)) {
-        g_systemCalls.fetch_add(1);
-        long none = -1;
-        g_firstSystemCall.compare_exchange_strong(none, info->si_syscall);
-    }
-    static_cast<ucontext_t*>(context)->uc_mcontext.gregs[REG_RAX] = -ENOSYS;
-}
-
-// From here on, this thread's system calls trap, except the ones it needs
-// to return from the handler and to end.
-bool TrapSystemCalls() {
-    sock_filter filter[] = {
-        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_rt_sigreturn, 2, 0),
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_exit, 1, 0),
-        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_TRAP),
-        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
-    };
-    sock_fprog program = {static_cast<unsigned short>(sizeof filter / sizeof filter[0]), filter};
-    return prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
-           syscall(SYS_seccomp, SECCOMP_SET_MODE_FILTER, 0, &program) == 0;
-}
-
 TEST(MapLv2RealTime, RunAllocatesNothingTakesNoLockAndMakesNoSystemCall) {
-    struct sigaction action = {};
-    action.sa_sigaction = OnSystemCall;
-    action.sa_flags = SA_SIGINFO;
-    ASSERT_EQ(sigaction(SIGSYS, &action, nullptr), 0);
-
     // Three pedals (sostenuto latching on channel 2 and letting the note
     // through), drum pads by velocity; notes taken and not, sysex and an
     // event that is not MIDI; then a changed control (the tables compiled
@@ -150,9 +56,9 @@ TEST(MapLv2RealTime, RunAllocatesNothingTakesNoLockAndMakesNoSystemCall) {
         for (int block = 1; block <= 3; ++block) {
             while (prepared.load() < block) {
             }
-            g_watching = true;
+            WatchRealTime(true);
             plugin.RunPrepared();
-            g_watching = false;
+            WatchRealTime(false);
             ran = block;
         }
     });
@@ -164,9 +70,10 @@ TEST(MapLv2RealTime, RunAllocatesNothingTakesNoLockAndMakesNoSystemCall) {
     }
     runner.join();
     if (ran.load() < 0) GTEST_SKIP() << "the kernel refused a seccomp filter here";
-    EXPECT_EQ(g_allocations.load(), 0);
-    EXPECT_EQ(g_locks.load(), 0);
-    EXPECT_EQ(g_systemCalls.load(), 0) << "the first was system call " << g_firstSystemCall;
+    const RealTimeCalls calls = WatchedCalls();
+    EXPECT_EQ(calls.allocations, 0);
+    EXPECT_EQ(calls.locks, 0);
+    EXPECT_EQ(calls.systemCalls, 0) << "the first was system call " << calls.firstSystemCall;
     EXPECT_FALSE(plugin.Output().empty()) << "the last block put out something";
 }
 
