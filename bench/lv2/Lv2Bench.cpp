@@ -6,11 +6,9 @@
 #include "bench/Batches.h"
 #include "bench/EightMappings.h"
 #include "bench/Ratios.h"
-#include "bench/lv2/Lv2Instance.h"
 #include "map/lv2/MapLv2Ports.h"
+#include "tools/lv2host/Lv2Instance.h"
 
-#include <lv2/atom/atom.h>
-#include <lv2/atom/util.h>
 #include <lv2/midi/midi.h>
 
 #include <chrono>
@@ -25,38 +23,21 @@ namespace {
 constexpr char kPassThroughUri[] = "urn:quillfen:zephrin-passthrough";
 constexpr uint32_t kPassThroughIn = 0, kPassThroughOut = 1;
 
-// A sequence buffer, 8-byte aligned as atoms are.
-struct Sequence {
-    std::vector<uint64_t> words;
-    LV2_Atom_Sequence* get() { return reinterpret_cast<LV2_Atom_Sequence*>(words.data()); }
-};
-
 // The live mix as one block: each message an event of its own frame.
-Sequence LiveBlock(CUridMap& map) {
-    const std::vector<DataItem> items = LiveBatch();
-    struct Event {
-        LV2_Atom_Event event;
-        uint8_t bytes[8];
-    };
-    Sequence s;
-    s.words.resize((sizeof(LV2_Atom_Sequence) + items.size() * sizeof(Event)) / 8);
-    LV2_Atom_Sequence* seq = s.get();
-    const size_t body = sizeof(LV2_Atom_Sequence_Body) + items.size() * sizeof(Event);
-    seq->atom = {static_cast<uint32_t>(body), map.Urid(LV2_ATOM__Sequence)};
-    seq->body = {0, 0};
-    auto* events = reinterpret_cast<Event*>(seq + 1);
+Lv2Words LiveBlock(CUridMap& map) {
     const LV2_URID midi = map.Urid(LV2_MIDI__MidiEvent);
-    for (size_t i = 0; i < items.size(); ++i)
-        events[i] = {{static_cast<int64_t>(i), {3, midi}},
-                     {items[i].status, items[i].data1, items[i].data2}};
-    return s;
+    std::vector<Lv2Event> events;
+    for (const DataItem& item : LiveBatch())
+        events.push_back({static_cast<int64_t>(events.size()), midi,
+                          {item.status, item.data1, item.data2}});
+    return ForgeSequence(map, events);
 }
 
 struct Candidate {
     const char* name;
     std::unique_ptr<CLv2Instance> instance;
     float controls[kMapAllControls];
-    Sequence out;
+    Lv2Words out;
 };
 
 // Zephrin Map with the settings, as a host's control ports hold them.
@@ -84,11 +65,7 @@ std::string Processor() {
     return model + ", " + std::to_string(count) + " logical processors";
 }
 
-uint32_t EventCount(const LV2_Atom_Sequence* seq) {
-    uint32_t count = 0;
-    LV2_ATOM_SEQUENCE_FOREACH(seq, ev) ++count;
-    return count;
-}
+size_t EventCount(Lv2Words& sequence) { return ReadSequence(Lv2Sequence(sequence)).size(); }
 
 }  // namespace
 
@@ -100,7 +77,7 @@ int main(int argc, char** argv) {
     }
     std::printf("Processor: %s\n", Processor().c_str());
     CUridMap map;
-    Sequence in = LiveBlock(map);
+    Lv2Words in = LiveBlock(map);
     std::vector<Candidate> candidates(4);
     const char* names[] = {"Map, default mapping", "Map, eight mappings",
                            "copy of the pass-through", "pass-through"};
@@ -121,25 +98,25 @@ int main(int argc, char** argv) {
             return 1;
         }
         // Room for two events out of every one in: a note let through and its controller.
-        c.out.words.resize(in.words.size() * 2 + 4);
+        c.out.resize(in.size() * 2 + 4);
         const bool isMap = i < 2;
-        c.instance->Connect(isMap ? kMapLv2MidiIn : kPassThroughIn, in.get());
-        c.instance->Connect(isMap ? kMapLv2MidiOut : kPassThroughOut, c.out.get());
+        c.instance->Connect(isMap ? kMapLv2MidiIn : kPassThroughIn, in.data());
+        c.instance->Connect(isMap ? kMapLv2MidiOut : kPassThroughOut, c.out.data());
     }
     const uint32_t frames = static_cast<uint32_t>(kBatch);
     auto runOnce = [&](size_t f) {
         Candidate& c = candidates[f];
         // As a host does before each run: the output's capacity in its atom.
-        c.out.get()->atom = {static_cast<uint32_t>(c.out.words.size() * 8 - sizeof(LV2_Atom)), 0};
+        Lv2Sequence(c.out)->atom = {static_cast<uint32_t>(c.out.size() * 8 - sizeof(LV2_Atom)), 0};
         const auto start = std::chrono::steady_clock::now();
         c.instance->Run(frames);
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     };
     for (size_t f = 0; f < candidates.size(); ++f) runOnce(f);
     for (Candidate& c : candidates)
-        std::printf("  %-30s %u events in, %u out\n", c.name, EventCount(in.get()),
-                    EventCount(c.out.get()));
-    if (EventCount(candidates.back().out.get()) != EventCount(in.get())) {
+        std::printf("  %-30s %zu events in, %zu out\n", c.name, EventCount(in),
+                    EventCount(c.out));
+    if (EventCount(candidates.back().out) != EventCount(in)) {
         std::fprintf(stderr, "zephrin-lv2-bench: the pass-through lost events\n");
         return 1;
     }
@@ -147,6 +124,6 @@ int main(int argc, char** argv) {
                 "median block times:\n",
                 kBatch, kRuns, kRounds);
     PrintRatios("run", std::vector<const char*>(names, names + 3),
-                MeasureRatios(candidates.size(), in.words.size() ? kBatch : 0, runOnce));
+                MeasureRatios(candidates.size(), in.size() ? kBatch : 0, runOnce));
     return 0;
 }

@@ -1,63 +1,40 @@
-// A small LV2 host for the tests: it loads the bundle's shared object with
-// dlopen and takes its descriptor, as a host does, maps URIs, forges input
-// sequences and reads back what the plug-in forged, checking that nothing
-// was written past the output buffer the host gave.
+// Zephrin Map's LV2 plug-in in the tests' host (tools/lv2host): every
+// control connected, forged input in, and what the plug-in forged read
+// back, checking that nothing was written past the output buffer given.
 #pragma once
 
 #include "map/engine/MapControls.h"
+#include "tools/lv2host/Lv2Instance.h"
 
-#include <lv2/core/lv2.h>
-#include <lv2/urid/urid.h>
-
-#include <cstdint>
 #include <ostream>
-#include <string>
-#include <vector>
 
-// An event of a sequence: its frame, its atom's type and body.
-struct Lv2Event {
-    int64_t frame;
-    LV2_URID type;
-    std::vector<uint8_t> body;
-
-    bool operator==(const Lv2Event& o) const {
-        return frame == o.frame && type == o.type && body == o.body;
-    }
-};
 std::ostream& operator<<(std::ostream& out, const Lv2Event& event);
-
-// The plug-in's descriptor from its shared object, loaded once.
-const LV2_Descriptor* MapLv2Descriptor(uint32_t index);
 
 // One instance, every port connected, activated.
 class CMapLv2Instance {
 public:
     CMapLv2Instance();
-    ~CMapLv2Instance();
-    CMapLv2Instance(const CMapLv2Instance&) = delete;
-    CMapLv2Instance& operator=(const CMapLv2Instance&) = delete;
 
-    LV2_URID Map(const char* uri);
+    LV2_URID Map(const char* uri) { return m_map.Urid(uri); }
     float& Control(int mapping, MapControl control) {
         return m_controls[mapping * kMapControls + static_cast<int>(control)];
     }
-    void Reactivate();
+    void Reactivate() { m_plugin.Reactivate(); }
 
     // One block: the input forged, the output buffer of capacity bytes
     // given, run, and what it holds read back.
     std::vector<Lv2Event> Run(const std::vector<Lv2Event>& in, uint32_t capacity = 8192);
     // The same in its steps, for a test that watches run() alone.
     void Prepare(const std::vector<Lv2Event>& in, uint32_t capacity);
-    void RunPrepared() { m_descriptor->run(m_handle, 256); }
+    void RunPrepared() { m_plugin.Run(256); }
     std::vector<Lv2Event> Output();
 
 private:
-    std::vector<std::string> m_uris;
-    LV2_URID_Map m_map;
-    const LV2_Descriptor* m_descriptor;
-    LV2_Handle m_handle = nullptr;
+    CUridMap m_map;
+    CLv2Instance m_plugin;
+    bool m_loaded = false;
     float m_controls[kMapAllControls];
-    std::vector<uint64_t> m_in;   // 64-bit words: atoms are aligned to 8 bytes
-    std::vector<uint64_t> m_out;  // the capacity, then guard words
+    Lv2Words m_in;
+    Lv2Words m_out;  // the capacity, then guard words
     uint32_t m_capacity = 0;
 };

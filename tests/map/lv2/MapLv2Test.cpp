@@ -47,12 +47,11 @@ std::vector<Lv2Event> Events(CMapLv2Instance& plugin, const std::vector<Ev>& tab
 }
 
 TEST(MapLv2Plugin, IsFoundByItsUriAndNeedsTheHostsUridMap) {
-    const LV2_Descriptor* descriptor = MapLv2Descriptor(0);
-    ASSERT_NE(descriptor, nullptr);
-    EXPECT_STREQ(descriptor->URI, "urn:quillfen:zephrin-map");
-    EXPECT_EQ(MapLv2Descriptor(1), nullptr);
-    const LV2_Feature* none[] = {nullptr};
-    EXPECT_EQ(descriptor->instantiate(descriptor, 48000, "", none), nullptr);
+    CLv2Instance plugin;
+    std::string error;
+    ASSERT_TRUE(plugin.Open(ZEPHRIN_MAP_LV2_SO, "urn:quillfen:zephrin-map", error)) << error;
+    EXPECT_EQ(plugin.Descriptor(1), nullptr);
+    EXPECT_FALSE(plugin.Instantiate(nullptr, error));
 }
 
 TEST(MapLv2Rules, StreamsComeOutAsTheLiveRulesMakeThemAtTheirFrames) {
