@@ -2,31 +2,25 @@
 private JACK server.
 
   carla_test.py --carla DIR --clap FILE --controls EXE --win64-tree DIR
-      Carla's backend (built from third_party/carla by build-carla.sh into
-      DIR) loads the plug-in in a process of its own, its controls set from
-      the stream's --map words and Learn set to mapping 2; the stream comes
-      out exactly as ZephrinMap.dll's live road gives it through the host
-      tool with --learn 2, each output at its input's frame, and Carla's
-      controls show the key learned. Skipped, saying why, where JACK, its
-      Python client, Wine or the win64 tree's host tool and DLL are missing.
-
+      Carla's backend (built by build-carla.sh into DIR) runs the plug-in in
+      a process of its own, its controls set from the stream's --map words
+      and Learn set to mapping 2: the stream comes out exactly as
+      ZephrinMap.dll's live road gives it with --learn 2, each output at its
+      input's frame, and Carla's controls show the key learned.
   carla_test.py host --carla DIR --clap FILE --name NAME [INDEX=VALUE]...
-      The fixture's host process: Carla's JACK engine with the plug-in as
-      the client NAME, its parameters set by index, until standard input
-      closes. A line "values" on standard input prints the current values
-      of every parameter, "value INDEX VALUE" a line, then "end".
+      The host process: Carla's JACK engine with the plug-in as the client
+      NAME, its parameters set by index, until standard input closes. A
+      line "values" prints every parameter's "value INDEX VALUE", then "end".
 
-Three facts about Carla found here: it drops incoming controllers (and
-pressure, pitch bend and programme changes) unless the plug-in's options
-say to send them; it forwards only CLAP_EVENT_MIDI output events to its
-MIDI output port; and it writes every one of them as three bytes, so a
-programme change, channel pressure or clock tick comes out padded with
-zeros (C2 05 becomes C2 05 00), which the test takes off before comparing.
-Carla gives the plug-in neither the host's log nor its params extension.
+Carla drops incoming controllers, pressure, pitch bend and programme
+changes unless the plug-in's options say to send them, and writes every
+MIDI output event as three bytes (C2 05 becomes C2 05 00), which the test
+takes off before comparing.
 """
 
 import argparse
 import os
+import select
 import sys
 import time
 
@@ -35,27 +29,21 @@ sys.path.insert(0, HERE)
 import jackfixture as jf  # noqa: E402
 import livestream  # noqa: E402
 
-PERIOD = 256
 LEARN = 2                    # the mapping Learn is set to
 LEARN_INDEX = 89             # Learn's index among the plug-in's parameters (id 2)
 
 
-def short_length(status):
-    """The bytes a short message with this status byte has."""
-    if status < 0xF0:
-        return 2 if 0xC0 <= status < 0xE0 else 3
-    return {0xF1: 2, 0xF2: 3, 0xF3: 2}.get(status, 1)
-
-
 def unpadded(events):
-    """Carla's three-byte output events as the messages they carry: only zero
+    """Carla's three-byte events as the messages they carry: only zero
     padding is taken off, so anything else in it still shows as a difference."""
+    def length(status):
+        if status < 0xF0:
+            return 2 if 0xC0 <= status < 0xE0 else 3
+        return {0xF1: 2, 0xF2: 3, 0xF3: 2}.get(status, 1)
     out = []
     for frame, data in events:
-        n = short_length(data[0])
-        if n < len(data) == 3 and not any(data[n:]):
-            data = data[:n]
-        out.append((frame, data))
+        n = length(data[0])
+        out.append((frame, data[:n] if len(data) == 3 and not any(data[n:]) else data))
     return out
 
 
@@ -71,8 +59,8 @@ def carla_host(args):
     if not host.engine_init("JACK", args.name + "-engine"):
         print(f"carla: the JACK engine did not start: {host.get_last_error()}", flush=True)
         return 1
-    # Every MIDI message the stream holds goes to the plug-in: Carla keeps
-    # controllers and the rest back unless told.
+    # Every MIDI message of the stream reaches the plug-in: Carla keeps
+    # controllers and the rest back unless its options say to send them.
     send = (cb.PLUGIN_OPTION_SEND_CONTROL_CHANGES | cb.PLUGIN_OPTION_SEND_CHANNEL_PRESSURE |
             cb.PLUGIN_OPTION_SEND_NOTE_AFTERTOUCH | cb.PLUGIN_OPTION_SEND_PITCHBEND |
             cb.PLUGIN_OPTION_SEND_PROGRAM_CHANGES)
@@ -80,21 +68,15 @@ def carla_host(args):
                            "quillfen.zephrin-map", 0, None, send):
         print(f"carla: the plug-in did not load: {host.get_last_error()}", flush=True)
         return 1
-    for option in (cb.PLUGIN_OPTION_SEND_CONTROL_CHANGES, cb.PLUGIN_OPTION_SEND_CHANNEL_PRESSURE,
-                   cb.PLUGIN_OPTION_SEND_NOTE_AFTERTOUCH, cb.PLUGIN_OPTION_SEND_PITCHBEND,
-                   cb.PLUGIN_OPTION_SEND_PROGRAM_CHANGES):
-        host.set_option(0, option, True)
     for setting in args.values:
         index, _, value = setting.partition("=")
         host.set_parameter_value(0, int(index), float(value))
     host.set_active(0, True)
     print(f"carla: ready, {host.get_parameter_count(0)} parameters", flush=True)
 
-    import select
     while True:
         host.engine_idle()
-        ready, _, _ = select.select([sys.stdin], [], [], 0.02)
-        if not ready:
+        if not select.select([sys.stdin], [], [], 0.02)[0]:
             continue
         line = sys.stdin.readline()
         if not line:
@@ -108,16 +90,15 @@ def carla_host(args):
 
 
 def main():
-    if len(sys.argv) > 1 and sys.argv[1] == "host":
-        parser = argparse.ArgumentParser()
+    parser = argparse.ArgumentParser()
+    for option in ("--carla", "--clap"):
+        parser.add_argument(option, required=True)
+    if sys.argv[1:2] == ["host"]:
         parser.add_argument("role")
-        for option in ("--carla", "--clap", "--name"):
-            parser.add_argument(option, required=True)
+        parser.add_argument("--name", required=True)
         parser.add_argument("values", nargs="*")
         return carla_host(parser.parse_intermixed_args())
-
-    parser = argparse.ArgumentParser()
-    for option in ("--carla", "--clap", "--controls", "--win64-tree"):
+    for option in ("--controls", "--win64-tree"):
         parser.add_argument(option, required=True)
     args = parser.parse_args()
     jf.require()
@@ -128,38 +109,36 @@ def main():
 
     stream = livestream.load()
     started = time.monotonic()
-    with jf.Deadline(150):
+    with jf.deadline(150):
         # Without wine-run's --test, which joins the standard error (where the
         # host tool says what it learns) to the output.
         dll_road = [a for a in livestream.host_tool(args.win64_tree) if a != "--test"]
         expected = stream.expected(dll_road, options=["--learn", str(LEARN)])
-        # The controls by index: every mapping's, in the order
-        # zephrin-map-controls prints them, which is the plug-in's.
-        controls = list(stream.controls(args.controls).values())
+        # The controls by index: zephrin-map-controls prints them in the plug-in's order.
+        controls = stream.controls(args.controls).values()
         values = [f"{i}={v}" for i, v in enumerate(controls)] + [f"{LEARN_INDEX}={LEARN}"]
         expected_at = time.monotonic()
 
         name = f"zephrin-carla-{os.getpid()}"
         argv = [sys.executable, os.path.abspath(__file__), "host", "--carla", args.carla,
                 "--clap", os.path.abspath(args.clap), "--name", name, *values]
-        with jf.JackServer(period=PERIOD) as server, \
-                server.start(argv, "carla") as carla, \
+        with jf.JackServer() as server, server.start(argv, "carla") as carla, \
                 jf.MidiClient(server) as midi:
             jf.wait_until("Carla's plug-in", lambda: carla.check_alive() or
                           "carla: ready" in carla.output(), 60)
             midi.connect(*server.wait_for_midi_ports(name, carla))
-            got = unpadded(livestream.sorted_by_frame(midi.play(stream.events)))
+            got = unpadded(sorted(midi.play(stream.events), key=lambda e: e[0]))
             carla.send("values")
             shown = jf.wait_until("Carla's parameter values", lambda: carla.check_alive() or
                                   ("\nend" in carla.output() and carla.output()), 20)
             # Carla closes its engine as its input closes; killed, it left the
             # synchronous server waiting for its clients.
-            carla.proc.stdin.close()
-            carla.proc.wait(20)
+            if carla.finish(20) is None:
+                raise TimeoutError("Carla did not end within 20 s of its input closing")
 
     problems = livestream.compare(expected, got)
-    # What Carla's controls show after the learn: mapping 2's keys are the
-    # note-on learned (the stream's first, key 96), and Learn is off again.
+    # Mapping 2's keys are the note-on learned (the stream's first, key 96),
+    # and Learn is off again.
     values = dict(line.split()[1:] for line in shown.splitlines() if line.startswith("value "))
     for index, want in ((11 + 2, "96"), (11 + 3, "96"), (LEARN_INDEX, "0")):
         if values.get(str(index)) != want:
@@ -168,6 +147,7 @@ def main():
     return livestream.report(problems, stream, "Carla", got, expected,
                              "ZephrinMap.dll's live road with --learn 2",
                              (expected_at - started, time.monotonic() - expected_at))
+
 
 if __name__ == "__main__":
     sys.exit(main())

@@ -1,7 +1,6 @@
-"""One real host's test of the live stream: the command line every host's
-test takes, the expected output, the comparison and its one-line verdict.
-A host's test (jalv_test.py, ardour_test.py) gives only how that host runs
-a plug-in and plays events through it:
+"""One LV2 host's test of the live stream: the command line, the expected
+output, the comparison and its verdict. A host's test (jalv_test.py,
+ardour_test.py) gives only how that host plays events through a plug-in.
 
   HOST_test.py --lv2-path DIR[:DIR] passthrough
       The pass-through plug-in gives back every message of the stream, as
@@ -9,9 +8,7 @@ a plug-in and plays events through it:
   HOST_test.py --lv2-path DIR[:DIR] map --controls EXE --win64-tree DIR
       Zephrin Map, its controls set by the host from the stream's --map
       words, gives what ZephrinMap.dll's live road gives through the host
-      tool (under Wine) for the same messages, byte for byte, each output at
-      its input's frame. Skipped, saying why, where Wine or the win64 tree's
-      host tool and DLL are missing.
+      tool (under Wine), byte for byte, each output at its input's frame.
 """
 
 import argparse
@@ -26,10 +23,9 @@ PERIOD = 256
 
 
 def main(host, programs, play, heard=None):
-    """Runs the test and returns its exit status. `programs`: what the host
-    needs installed. `play(uri, lv2_path, controls, events)`: runs the
-    plug-in in the host with its controls ({symbol: value text}), plays the
-    events through it and returns what came out, [(frame, bytes)].
+    """The test's exit status. `programs`: what the host needs installed.
+    `play(uri, lv2_path, controls, events)`: what came out of the plug-in
+    in the host, [(frame, bytes)], its controls {symbol: value text}.
     `heard(events)`: the events as the host's input hands them to a
     plug-in, where it changes some."""
     parser = argparse.ArgumentParser(description=__doc__,
@@ -40,13 +36,12 @@ def main(host, programs, play, heard=None):
     parser.add_argument("--win64-tree")
     args = parser.parse_args()
     lv2_path = ":".join(os.path.abspath(d) for d in args.lv2_path.split(":"))  # jalv needs it so
-
     jf.require(*programs)
 
     stream = livestream.load()
     given = livestream.Stream(stream.maps, heard(stream.events)) if heard else stream
     started = time.monotonic()
-    with jf.Deadline(100):
+    with jf.deadline(100):
         if args.plugin == "map":
             expected = given.expected(livestream.host_tool(args.win64_tree))
             controls = given.controls(args.controls)
@@ -55,9 +50,8 @@ def main(host, programs, play, heard=None):
         expected_at = time.monotonic()
         got = play(URIS[args.plugin], lv2_path, controls, stream.events)
 
-    problems = livestream.compare(expected, got)
     what = f"the stream as {host}'s input hands it on" if heard else "the stream itself"
     if args.plugin == "map":
         what = "ZephrinMap.dll's live road" + (f" on {what}" if heard else "")
-    return livestream.report(problems, stream, host, got, expected, what,
-                             (expected_at - started, time.monotonic() - expected_at))
+    return livestream.report(livestream.compare(expected, got), stream, host, got, expected,
+                             what, (expected_at - started, time.monotonic() - expected_at))

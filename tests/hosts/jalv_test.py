@@ -1,7 +1,6 @@
 """The live stream through an LV2 plug-in in jalv, on a private JACK server
-(hostrun.py gives the command line): the pass-through gives back every
-message at its frame, in order, so the fixture and jalv keep frames exactly;
-Zephrin Map, set with jalv -c, gives what ZephrinMap.dll's live road gives.
+(hostrun.py gives the command line); play() also serves main.sh --lv2
+(tools/livesong/lv2-play.py).
 """
 
 import os
@@ -12,16 +11,22 @@ import hostrun  # noqa: E402
 import jackfixture as jf  # noqa: E402
 
 
-def play(uri, lv2_path, controls, events):
+def play(uri, lv2_path, controls, events, period=hostrun.PERIOD, rate=48000, freewheel=False,
+         timeout=None):
+    """What came out of the plug-in in jalv, its controls set with -c. With
+    freewheel the server runs its cycles back to back, each still carrying
+    its frames."""
     name = f"zephrin-jalv-{os.getpid()}"
-    argv = ["jalv", "-x", "-n", name]
-    for symbol, value in controls.items():
-        argv += ["-c", f"{symbol}={value}"]
-    with jf.JackServer(period=hostrun.PERIOD) as server, \
+    argv = ["jalv", "-x", "-n", name, *(a for s, v in controls.items() for a in ("-c", f"{s}={v}"))]
+    with jf.JackServer(period, rate) as server, \
             server.start(argv + [uri], "jalv", env={"LV2_PATH": lv2_path}) as jalv, \
             jf.MidiClient(server) as midi:
         midi.connect(*server.wait_for_midi_ports(name, jalv))
-        got = midi.play(events)
+        if freewheel:
+            server.freewheel(True)
+        got = midi.play(events, timeout)
+        if freewheel:
+            server.freewheel(False)
         jalv.check_alive()
     return got
 

@@ -2,24 +2,13 @@
 file), what Zephrin Map must make of it, and the one comparison every host's
 test makes.
 
-    import livestream
-    stream = livestream.load()                       # maps and timed messages
-    symbols = stream.controls(converter)             # {"m1_on": "1", ...} for a host's controls
-    expected = stream.expected(host_tool)            # [(frame, bytes)] as ZephrinMap.dll gives it
-    got = midi.play(stream.events)                   # jackfixture.MidiClient, through the host
-    problems = livestream.compare(expected, got)     # [] when identical, frames included
-
-`converter` is the native program zephrin-map-controls (tools/controls/),
-which turns the --map words into every mapping's control values with the
-host tool's own parser; `host_tool` is the command that runs the Windows
-host tool on ZephrinMap.dll, host_tool(WIN64_TREE) (which skips the test,
-saying why, where that tree's host tool or Wine is missing).
 The expected output is never written by hand: the host tool plays the
 messages with a marker after each (F9, which every plug-in passes as it
 is), so each output group is known to come from its input message and gets
 that message's frame.
 """
 
+import itertools
 import os
 import subprocess
 import tempfile
@@ -28,18 +17,27 @@ import jackfixture
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
-DEFAULT = os.path.join(HERE, "live-stream.txt")
 MARKER = bytes([0xF9])
 
 
 class StreamError(ValueError):
-    def __init__(self, message, status=None):
-        super().__init__(message)
-        self.status = status  # the program's exit status, where one failed
+    pass
 
 
 def hex_bytes(data):
     return " ".join(f"{b:02X}" for b in data)
+
+
+def run(argv, timeout):
+    """A program's standard output. Exit 77 (a runner that cannot run here)
+    skips the test, saying why; any other failure raises StreamError."""
+    out = subprocess.run(argv, capture_output=True, text=True, timeout=timeout)
+    if out.returncode == jackfixture.SKIP:
+        jackfixture.skip(out.stderr.strip())
+    if out.returncode != 0:
+        raise StreamError(f"{' '.join(argv)} failed ({out.returncode}): "
+                          f"{out.stderr.strip()}{out.stdout.strip()}")
+    return out.stdout
 
 
 class Stream:
@@ -51,39 +49,25 @@ class Stream:
         return [a for spec in self.maps for a in ("--map", spec)]
 
     def controls(self, converter):
-        """The control values the mappings are as a host's controls, by
-        symbol, from the converter program: {symbol: value text}."""
-        out = subprocess.run([converter, *self.map_args()], capture_output=True, text=True,
-                             timeout=30)
-        if out.returncode != 0:
-            raise StreamError(out.stderr.strip())
-        values = {}
-        for line in out.stdout.split():
-            symbol, _, value = line.partition("=")
-            values[symbol] = value
-        return values
-
-    def live_text(self):
-        """The host tool's live file: each message, then the marker."""
-        return "".join(f"{hex_bytes(data)}\n{hex_bytes(MARKER)}\n" for _, data in self.events)
+        """The mappings as a host's control values, {symbol: value text}, by
+        zephrin-map-controls (tools/controls), the host tool's own parser."""
+        out = run([converter, *self.map_args()], 30)
+        return dict(line.partition("=")[::2] for line in out.split())
 
     def expected(self, host_tool, timeout=120, options=()):
-        """What the host tool's live road makes of the stream, each output at
-        its input message's frame, in order: [(frame, bytes)]. options go
-        before the command (["--learn", "2"]); any program that takes the
-        host tool's --map words and live files will do (zephrin-clap-host)."""
+        """What the host tool's live road (or any program taking its --map
+        words and live files: zephrin-clap-host) makes of the stream, each
+        output at its input message's frame: [(frame, bytes)]. options go
+        before the command (["--learn", "2"])."""
         with tempfile.NamedTemporaryFile("w", suffix=".live", delete=False) as f:
-            f.write(self.live_text())
+            f.write("".join(f"{hex_bytes(data)}\n{hex_bytes(MARKER)}\n"
+                            for _, data in self.events))
         try:
-            out = subprocess.run([*host_tool, *self.map_args(), *options, "live", f.name],
-                                 capture_output=True, text=True, timeout=timeout)
+            out = run([*host_tool, *self.map_args(), *options, "live", f.name], timeout)
         finally:
             os.unlink(f.name)
-        if out.returncode != 0:
-            raise StreamError(f"host tool failed ({out.returncode}): {out.stderr.strip()}"
-                              f"{out.stdout.strip()}", out.returncode)
         groups, group = [], []
-        for line in out.stdout.splitlines():
+        for line in out.splitlines():
             try:
                 data = bytes.fromhex(line)
             except ValueError:
@@ -95,7 +79,7 @@ class Stream:
                 group.append(data)
         if group or len(groups) != len(self.events):
             raise StreamError(f"host tool gave {len(groups)} groups for {len(self.events)} "
-                              f"messages:\n{out.stdout}")
+                              f"messages:\n{out}")
         return [(frame, data) for (frame, _), group in zip(self.events, groups) for data in group]
 
 
@@ -118,47 +102,42 @@ def host_tool(tree):
 
 
 def parse(text, where="stream"):
+    """A stream's text: "map SPEC" lines, then "FRAME HEX-BYTES" lines."""
     maps, events = [], []
     last = 0
     for number, raw in enumerate(text.splitlines(), 1):
         line = raw.split("#", 1)[0].strip()
-        if not line:
-            continue
         if line.startswith("map "):
             maps.append(line[4:].strip())
-            continue
-        frame, _, rest = line.partition(" ")
-        try:
-            frame = int(frame)
-            data = bytes.fromhex(rest)
-        except ValueError:
-            raise StreamError(f"{where}:{number}: not a frame and hex bytes: {raw!r}") from None
-        if frame < last:
-            raise StreamError(f"{where}:{number}: frame {frame} comes before {last}")
-        if not data or data[0] < 0x80 or MARKER in data:
-            raise StreamError(f"{where}:{number}: not a message of the stream: {raw!r}")
-        last = frame
-        events.append((frame, data))
+        elif line:
+            frame, _, rest = line.partition(" ")
+            try:
+                frame, data = int(frame), bytes.fromhex(rest)
+            except ValueError:
+                raise StreamError(f"{where}:{number}: not a frame and hex bytes: {raw!r}") from None
+            if frame < last:
+                raise StreamError(f"{where}:{number}: frame {frame} comes before {last}")
+            if not data or data[0] < 0x80 or MARKER in data:
+                raise StreamError(f"{where}:{number}: not a message of the stream: {raw!r}")
+            last = frame
+            events.append((frame, data))
     return Stream(maps, events)
 
 
-def load(path=DEFAULT):
+def load():
+    path = os.path.join(HERE, "live-stream.txt")
     with open(path) as f:
         return parse(f.read(), path)
 
 
-def compare(expected, got, latency=0):
-    """Every difference between the expected [(frame, bytes)] and what a host
-    gave, whose frames may all be later by `latency` frames; [] when they
-    are the same events in the same order at the same frames."""
-    problems = []
-    shifted = [(frame - latency, data) for frame, data in got]
-    for i in range(max(len(expected), len(shifted))):
-        want = expected[i] if i < len(expected) else None
-        have = shifted[i] if i < len(shifted) else None
-        if want != have:
-            problems.append(f"event {i}: expected {describe(want)}, got {describe(have)}")
-    return problems
+def compare(expected, got):
+    """Every difference between two [(frame, bytes)]: [] when they are the
+    same events in the same order at the same frames."""
+    def describe(event):
+        return "nothing" if event is None else f"[{hex_bytes(event[1])}] at frame {event[0]}"
+    return [f"event {i}: expected {describe(want)}, got {describe(have)}"
+            for i, (want, have) in enumerate(itertools.zip_longest(expected, got))
+            if want != have]
 
 
 def report(problems, stream, host, got, expected, what, times):
@@ -171,12 +150,3 @@ def report(problems, stream, host, got, expected, what, times):
           + ("identical, frames included" if not problems else f"{len(problems)} differ")
           + f" (expected output {times[0]:.1f} s, {host} {times[1]:.1f} s)")
     return 1 if problems else 0
-
-
-def describe(event):
-    return "nothing" if event is None else f"[{hex_bytes(event[1])}] at frame {event[0]}"
-
-
-def sorted_by_frame(events):
-    """A recording in frame order, events at one frame in the order they came."""
-    return sorted(events, key=lambda e: e[0])

@@ -6,8 +6,8 @@ tool's summary. What scripts/main.sh --lv2 runs.
 
 The song's ticks become frames at 48 kHz (zephrin-live-song frames), the
 mappings the plug-in's controls (zephrin-map-controls, given to jalv -c),
-and the messages go in at their frames through the real-host fixture
-(tests/hosts/jackfixture.py). The server freewheels: its cycles run back to
+and the messages go in at their frames through the real-host fixture's
+jalv (tests/hosts/jalv_test.py). The server freewheels: its cycles run back to
 back, as fast as jalv and the fixture's clients get through them, instead
 of at the dummy backend's real-time pace, and each cycle still carries
 exactly its frames, so each message keeps its place.
@@ -22,6 +22,7 @@ import time
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 sys.path.insert(0, os.path.join(ROOT, "tests", "hosts"))
 import jackfixture as jf  # noqa: E402
+import jalv_test  # noqa: E402
 import livestream  # noqa: E402
 
 RATE = 48000
@@ -50,20 +51,11 @@ def main(argv):
         print(e, file=sys.stderr)
         return 2
 
-    name = f"zephrin-map-{os.getpid()}"
-    argv = ["jalv", "-x", "-n", name] + [a for s, v in controls.items() for a in ("-c", f"{s}={v}")]
     started = time.monotonic()
     length = (events[-1][0] if events else 0) / RATE
-    with jf.Deadline(int(60 + 4 * length)), \
-            jf.JackServer(period=PERIOD, rate=RATE) as server, \
-            server.start(argv + ["urn:quillfen:zephrin-map"], "jalv",
-                         env={"LV2_PATH": os.path.join(tree, "lv2")}) as jalv, \
-            jf.MidiClient(server) as midi:
-        midi.connect(*server.wait_for_midi_ports(name, jalv))
-        server.freewheel(True)
-        played = midi.play(events, timeout=30 + 4 * length)
-        server.freewheel(False)
-        jalv.check_alive()
+    with jf.deadline(int(60 + 4 * length)):
+        played = jalv_test.play("urn:quillfen:zephrin-map", os.path.join(tree, "lv2"), controls,
+                                events, PERIOD, RATE, freewheel=True, timeout=30 + 4 * length)
     took = time.monotonic() - started
 
     with tempfile.NamedTemporaryFile("w", suffix=".played", delete=False) as f:

@@ -14,7 +14,6 @@ cannot run here.
 
 import argparse
 import os
-import subprocess
 import sys
 import tempfile
 import time
@@ -23,27 +22,6 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import livestream  # noqa: E402
 
 LEARN = ["--learn", "2"]
-
-
-def run(argv, timeout):
-    out = subprocess.run(argv, capture_output=True, timeout=timeout)
-    if out.returncode == 77:
-        print("SKIPPED: " + out.stderr.decode(errors="replace").strip())
-        sys.exit(77)
-    if out.returncode != 0:
-        raise RuntimeError(f"{' '.join(argv)} failed ({out.returncode}): "
-                           + out.stderr.decode(errors="replace").strip())
-    return out.stdout
-
-
-def expected(stream, command, timeout):
-    try:
-        return stream.expected(command, timeout=timeout, options=LEARN)
-    except livestream.StreamError as e:
-        if e.status == 77:
-            print(f"SKIPPED: {e}")
-            sys.exit(77)
-        raise
 
 
 def main():
@@ -59,28 +37,29 @@ def main():
         if not os.path.isfile(path):
             print(f"FAIL: {path} is missing: build the native tree (preset native) first")
             return 1
+    windows = [args.run, args.loader, args.clap]
 
     stream = livestream.load()
     started = time.monotonic()
-    windows = expected(stream, [args.run, args.loader, args.clap], args.timeout)
-    windows_at = time.monotonic()
-    problems = [f"native: {p}" for p in livestream.compare(expected(stream, native, 60), windows)]
-    said = (f"{len(stream.events)} messages and a learn: {len(windows)} out under Wine "
-            f"({windows_at - started:.1f} s), the same as the native build's")
+    under_wine = stream.expected(windows, args.timeout, LEARN)
+    took = time.monotonic() - started
+    problems = [f"native: {p}" for p in
+                livestream.compare(stream.expected(native, 60, LEARN), under_wine)]
+    said = (f"{len(stream.events)} messages and a learn: {len(under_wine)} out under Wine "
+            f"({took:.1f} s), the same as the native build's")
 
     if args.dll_tree:
         host = [args.run, os.path.join(args.dll_tree, "tools", "zephrin-host.exe"),
                 "--dll", os.path.join(args.dll_tree, "plugins", "ZephrinMap.dll")]
-        dll = expected(stream, host, args.timeout)
-        problems += [f"ZephrinMap.dll: {p}" for p in livestream.compare(dll, windows)]
+        problems += [f"ZephrinMap.dll: {p}" for p in
+                     livestream.compare(stream.expected(host, args.timeout, LEARN), under_wine)]
         said += " and ZephrinMap.dll's live road's"
         with tempfile.TemporaryDirectory() as work:
-            saved = os.path.join(work, "host.zmap")
-            run([*host, *stream.map_args(), "settings", "--save", saved], args.timeout)
-            for who, loader in (("under Wine", [args.run, args.loader, args.clap]),
-                                ("natively", native)):
-                again = os.path.join(work, "again.zmap")
-                run([*loader, "--settings-file", saved, "--save", again, "info"], args.timeout)
+            saved, again = os.path.join(work, "host.zmap"), os.path.join(work, "again.zmap")
+            livestream.run([*host, *stream.map_args(), "settings", "--save", saved], args.timeout)
+            for who, loader in (("under Wine", windows), ("natively", native)):
+                livestream.run([*loader, "--settings-file", saved, "--save", again, "info"],
+                               args.timeout)
                 with open(saved, "rb") as a, open(again, "rb") as b:
                     if a.read() != b.read():
                         problems.append(f"the host tool's settings file does not save back "
