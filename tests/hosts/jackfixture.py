@@ -81,10 +81,9 @@ def attempt(action):
         jack.set_error_function(None)
 
 
-def close(client):
-    with contextlib.suppress(jack.JackError):
-        client.deactivate()
-        client.close()
+def close_client(client):
+    client.deactivate()
+    client.close()
 
 
 class Process:
@@ -155,22 +154,23 @@ class Process:
 _names = itertools.count()
 
 
-def remove_leftovers(shm="/dev/shm"):
-    """Removes the sockets and semaphores a server of ours left behind when
-    the test that ran it was killed: those whose name holds the process id
-    of a test no longer running. (JACK frees a dead server's shared memory
-    itself when the next server starts.)"""
+def remove_leftovers(stopped=None, shm="/dev/shm"):
+    """Removes the sockets and semaphores servers of ours left behind: those
+    of the server named `stopped`, and those whose name holds the process
+    id of a test no longer running (killed). (JACK frees a dead server's
+    shared memory itself when the next server starts.)"""
     for entry in os.listdir(shm):
-        found = re.match(r"jack(?:_sem\.\d+)?_zephrin-(\d+)-\d+_", entry)
+        found = re.match(r"jack(?:_sem\.\d+)?_(zephrin-(\d+)-\d+)_", entry)
         if not found:
             continue
-        try:
-            os.kill(int(found.group(1)), 0)
-            continue  # its test still runs
-        except PermissionError:
-            continue
-        except ProcessLookupError:
-            pass
+        if found.group(1) != stopped:
+            try:
+                os.kill(int(found.group(2)), 0)
+                continue  # its test still runs
+            except PermissionError:
+                continue
+            except ProcessLookupError:
+                pass
         with contextlib.suppress(OSError):
             os.unlink(os.path.join(shm, entry))
 
@@ -191,6 +191,7 @@ class JackServer:
         self.env = dict(os.environ, JACK_DEFAULT_SERVER=self.name, JACK_NO_START_SERVER="1",
                         JACK_NO_AUDIO_RESERVATION="1")
         self.process = self.probe = None
+        self.clients = []  # open, to be closed by stop()
 
     def _jackd(self, name, *options):
         return Process(["jackd", "-n", self.name, *options, "-d", "dummy", "-r", str(self.rate),
@@ -210,24 +211,41 @@ class JackServer:
         try:
             self.probe = wait_until(f"JACK server {self.name}",
                                     lambda: self._connect(self.process), 20, 0.1)
+            self.clients.append(self.probe)
         except BaseException:
-            self.stop()
+            self.stop(failed=True)
             raise
         return self
 
     def __exit__(self, kind, *exc):
         if kind is not None:
             self.process.report()
-        self.stop()
+        self.stop(failed=kind is not None)
 
-    def stop(self):
+    def client(self, name):
+        """A client of this server, closed by close() or stop()."""
+        client = jack.Client(name, no_start_server=True, servername=self.name)
+        self.clients.append(client)
+        return client
+
+    def close(self, client):
+        close_client(client)
+        self.clients.remove(client)
+
+    def stop(self, failed=False):
+        """Closes its clients, then stops jackd. After a failure, the other way
+        round: a server stuck on a host that hung would hold the closing up
+        past the deadline, which fires once; a server gone lets it through."""
         try:
-            if self.probe:
-                close(self.probe)
+            while self.clients and not failed:
+                self.close(self.clients[-1])
         finally:
-            # Even when a stuck server holds the probe up until the deadline.
-            if self.process.stop() == -signal.SIGKILL:
+            status = self.process.stop()
+            while self.clients:
+                self.close(self.clients[-1])
+            if status == -signal.SIGKILL:
                 self._reclaim()
+            remove_leftovers(self.name)
 
     def _reclaim(self):
         """JACK's registry of running servers has eight entries; a server
@@ -237,7 +255,7 @@ class JackServer:
         entry does not stay taken until the machine restarts."""
         with self._jackd("jackd-spare") as spare, \
                 contextlib.suppress(TimeoutError, RuntimeError):
-            close(wait_until(f"spare JACK server {self.name}",
+            close_client(wait_until(f"spare JACK server {self.name}",
                              lambda: self._connect(spare), 10, 0.1))
 
     def start(self, argv, name, env=None, closing=0.0):
@@ -267,9 +285,8 @@ class MidiClient:
 
     def __init__(self, server):
         self.server = server
-        kw = dict(no_start_server=True, servername=server.name)
-        self.sender = jack.Client("zephrin-midi-send", **kw)
-        self.recorder = jack.Client("zephrin-midi-record", **kw)
+        self.sender = server.client("zephrin-midi-send")
+        self.recorder = server.client("zephrin-midi-record")
         self.out = self.sender.midi_outports.register("out")
         self.inp = self.recorder.midi_inports.register("in")
         self._lock = threading.Lock()
@@ -289,9 +306,10 @@ class MidiClient:
     def __enter__(self):
         return self
 
-    def __exit__(self, *exc):
-        close(self.sender)
-        close(self.recorder)
+    def __exit__(self, kind, *exc):
+        if kind is None:  # after a failure, the server closes them (JackServer.stop)
+            self.server.close(self.sender)
+            self.server.close(self.recorder)
 
     def connect(self, host_in, host_out, timeout=20):
         """Sender to the host's MIDI input, the host's MIDI output to the
