@@ -17,6 +17,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstddef>
+#include <thread>
 
 namespace {
 
@@ -51,6 +52,30 @@ void OnSystemCall(int, siginfo_t* info, void* context) {
     (void)context;
 #endif
 }
+
+// Installs the trap for the calling thread, from here on.
+bool TrapSystemCalls() {
+#if defined(__x86_64__)
+    struct sigaction action = {};
+    action.sa_sigaction = OnSystemCall;
+    action.sa_flags = SA_SIGINFO;
+    if (sigaction(SIGSYS, &action, nullptr) != 0) return false;
+    // Except the calls the thread needs to return from the handler and to end.
+    sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_rt_sigreturn, 2, 0),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_exit, 1, 0),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_TRAP),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    sock_fprog program = {static_cast<unsigned short>(sizeof filter / sizeof filter[0]), filter};
+    return prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+           syscall(SYS_seccomp, SECCOMP_SET_MODE_FILTER, 0, &program) == 0;
+#else
+    return false;
+#endif
+}
+
 
 }  // namespace
 
@@ -112,26 +137,15 @@ int clock_gettime(clockid_t clock, timespec* now) {
 }
 }
 
-bool TrapSystemCalls() {
-#if defined(__x86_64__)
-    struct sigaction action = {};
-    action.sa_sigaction = OnSystemCall;
-    action.sa_flags = SA_SIGINFO;
-    if (sigaction(SIGSYS, &action, nullptr) != 0) return false;
-    // Except the calls the thread needs to return from the handler and to end.
-    sock_filter filter[] = {
-        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_rt_sigreturn, 2, 0),
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_exit, 1, 0),
-        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_TRAP),
-        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
-    };
-    sock_fprog program = {static_cast<unsigned short>(sizeof filter / sizeof filter[0]), filter};
-    return prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
-           syscall(SYS_seccomp, SECCOMP_SET_MODE_FILTER, 0, &program) == 0;
-#else
-    return false;
-#endif
+bool RunWatched(const std::function<void()>& work) {
+    bool trapped = false;
+    std::thread([&] {
+        if (!(trapped = TrapSystemCalls())) return;
+        WatchRealTime(true);
+        work();
+        WatchRealTime(false);
+    }).join();
+    return trapped;
 }
 
 void WatchRealTime(bool on) { g_watching = on; }

@@ -6,41 +6,33 @@
 #include "map/engine/MapEngine.h"
 #include "map/engine/MapSetups.h"
 
-#include <set>
+#include <cstdio>
 #include <tuple>
 
 namespace {
 
-struct Made {
-    uint32_t time;
-    uint16_t type;
-    uint32_t what;  // MIDI: status << 16 | data1 << 8 | data2; a parameter: its id
-    double value;
-    bool operator==(const Made& o) const {
-        return time == o.time && type == o.type && what == o.what && value == o.value;
-    }
-};
-
-void PrintTo(const Made& m, std::ostream* os) {
-    *os << "{t" << m.time << " type " << m.type << " " << std::hex << m.what << std::dec << " = "
-        << m.value << "}";
+// Events as text, so that a table reads as what a host sees and a failure
+// prints it: "TIME: B0407F" for MIDI, "TIME: ID=VALUE" for a parameter.
+std::string Midi(uint32_t time, uint32_t bytes) {
+    char text[24];
+    std::snprintf(text, sizeof text, "%u: %06X", time, bytes);
+    return text;
+}
+std::string Param(uint32_t time, clap_id id, double value) {
+    return std::to_string(time) + ": " + std::to_string(id) + "=" + std::to_string(value);
 }
 
-Made Midi(uint32_t time, uint32_t bytes) { return {time, CLAP_EVENT_MIDI, bytes, 0}; }
-Made Param(uint32_t time, clap_id id, double value) {
-    return {time, CLAP_EVENT_PARAM_VALUE, id, value};
-}
-
-std::vector<Made> Summary(const std::vector<ClapEvent>& events) {
-    std::vector<Made> made;
+std::vector<std::string> Summary(const std::vector<ClapEvent>& events) {
+    std::vector<std::string> made;
     for (const ClapEvent& e : events) {
+        const uint8_t* d = e.midi.data;
         if (e.header.type == CLAP_EVENT_MIDI)
-            made.push_back(
-                Midi(e.header.time, e.midi.data[0] << 16 | e.midi.data[1] << 8 | e.midi.data[2]));
+            made.push_back(Midi(e.header.time, d[0] << 16 | d[1] << 8 | d[2]));
         else if (e.header.type == CLAP_EVENT_PARAM_VALUE)
             made.push_back(Param(e.header.time, e.param.param_id, e.param.value));
         else
-            made.push_back({e.header.time, e.header.type, 0, 0});
+            made.push_back(std::to_string(e.header.time) + ": type " +
+                           std::to_string(e.header.type));
     }
     return made;
 }
@@ -81,17 +73,15 @@ TEST_F(ClapPlugin, DescribesItselfAsANoteEffectWithOneMidiPortEachWay) {
     }
 }
 
-// The ids are the contract: checked against the scheme written out, not
-// against the code's own arithmetic.
+// The ids are the contract: checked against the scheme written out (so
+// each is one of its own), not against the code's own arithmetic.
 TEST_F(ClapPlugin, ParametersHaveFixedIdsAndTheControlsNamesRangesAndTexts) {
     const clap_plugin_t* plugin = m_session.Plugin();
     ASSERT_EQ(m_params->count(plugin), 90u);
-    std::set<clap_id> ids;
     for (uint32_t i = 0; i < 90; ++i) {
         clap_param_info_t info{};
         ASSERT_TRUE(m_params->get_info(plugin, i, &info));
         SCOPED_TRACE(info.name);
-        ids.insert(info.id);
         EXPECT_TRUE(info.flags & CLAP_PARAM_IS_STEPPED);
         if (i < 88) {
             const int mapping = static_cast<int>(i / 11);
@@ -116,7 +106,6 @@ TEST_F(ClapPlugin, ParametersHaveFixedIdsAndTheControlsNamesRangesAndTexts) {
             EXPECT_EQ(back, v) << text;
         }
     }
-    EXPECT_EQ(ids.size(), 90u);
     // The whole filter's setting and Learn, last.
     for (const auto& [index, id, name] :
          {std::tuple{88u, 1u, "Look-ahead fix"}, {89u, 2u, "Learn"}}) {
@@ -147,7 +136,7 @@ TEST_F(ClapPlugin, LiveMidiComesOutAsTheEnginesLiveRoadMakesItAtEachMessagesTime
     const uint8_t keys[] = {96, 98, 100, 60, 36, 44, 51, 52, 61, 20};
     for (int block = 0; block < 40; ++block) {
         std::vector<ClapEvent> in;
-        std::vector<Made> expected;
+        std::vector<std::string> expected;
         CMapEngine::CLiveCall call(engine);
         for (uint32_t frame = 0; frame < 64; frame += 1 + next() % 3) {
             const uint8_t kinds[] = {0x80, 0x90, 0x90, 0xB0, 0xE0};
@@ -178,10 +167,8 @@ TEST_F(ClapPlugin, ParameterEventsApplyFromTheirTimeAndOtherEventsPassAsTheyCame
     const auto& out =
         Process({Bytes(0, 0x906040), ParamAt(3, 104, 11), ParamAt(3, 105, 1), Bytes(5, 0x916040),
                  exclusive, Bytes(8, 0x916040), ParamAt(9, 1, 0)});
-    EXPECT_EQ(Summary(out), (std::vector<Made>{Midi(0, 0xB0407F),
-                                               Midi(5, 0xB10B7F),
-                                               {7, CLAP_EVENT_MIDI_SYSEX, 0, 0},
-                                               Midi(8, 0xB10B00)}));
+    EXPECT_EQ(Summary(out), (std::vector<std::string>{Midi(0, 0xB0407F), Midi(5, 0xB10B7F),
+                                                       "7: type 11", Midi(8, 0xB10B00)}));
     EXPECT_EQ(out[2].sysex.buffer, sysex);
     EXPECT_EQ(Value(104), 11);
     EXPECT_EQ(Value(1), 0);
@@ -201,11 +188,11 @@ TEST_F(ClapPlugin, LearnTakesTheNextNoteOnAndTellsTheHostWhatChanged) {
     const auto& out = Process({ParamAt(0, 200, 1), ParamAt(0, 201, 3), ParamAt(0, 2, 2),
                                Bytes(2, 0xB00102), Bytes(4, 0x943278), Bytes(6, 0x943270)});
     EXPECT_EQ(Summary(out),
-              (std::vector<Made>{Midi(2, 0xB00102), Param(4, 201, 5), Param(4, 202, 50),
+              (std::vector<std::string>{Midi(2, 0xB00102), Param(4, 201, 5), Param(4, 202, 50),
                                  Param(4, 203, 50), Param(4, 2, 0), Midi(6, 0xB4407F)}));
     EXPECT_EQ(Value(202), 50);
     EXPECT_EQ(Value(2), 0);
-    EXPECT_EQ(Summary(Process({Bytes(1, 0x903270)})), std::vector<Made>{Midi(1, 0x903270)})
+    EXPECT_EQ(Summary(Process({Bytes(1, 0x903270)})), std::vector<std::string>{Midi(1, 0x903270)})
         << "mapping 2 now listens on channel 5 only";
 }
 
@@ -260,13 +247,13 @@ TEST_F(ClapPlugin, StateIsTheSettingsStreamAndARefusedOneChangesNothing) {
 TEST_F(ClapPlugin, AStateLoadedWhileActiveReachesTheNextProcessCall) {
     std::string error;
     ASSERT_TRUE(m_session.Start(error)) << error;
-    EXPECT_EQ(Summary(Process({Bytes(0, 0x906040)})), std::vector<Made>{Midi(0, 0xB0407F)});
+    EXPECT_EQ(Summary(Process({Bytes(0, 0x906040)})), std::vector<std::string>{Midi(0, 0xB0407F)});
     MapSettings soft = MapSettings::Defaults();
     soft.mappings[0].controller = 67;
     ASSERT_TRUE(Load(soft));
     EXPECT_EQ(m_session.flushRequests, 1);
     EXPECT_EQ(Value(104), 67);
-    EXPECT_EQ(Summary(Process({Bytes(0, 0x906000)})), std::vector<Made>{Midi(0, 0xB04300)});
+    EXPECT_EQ(Summary(Process({Bytes(0, 0x906000)})), std::vector<std::string>{Midi(0, 0xB04300)});
     EXPECT_EQ(Value(104), 67);
 }
 

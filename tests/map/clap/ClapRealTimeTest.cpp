@@ -9,8 +9,6 @@
 
 #include <pthread.h>
 
-#include <thread>
-
 namespace {
 
 using ClapRealTime = ClapFixture;
@@ -59,10 +57,7 @@ TEST_F(ClapRealTime, ProcessAndFlushAllocateLockAndCallTheSystemNever) {
     blocks[2].Add(ParamAt(0, 106, 90));
     const clap_plugin_t* plugin = m_session.Plugin();
     size_t made = 0;
-    bool trapped = false;
-    std::thread audio([&] {
-        if (!(trapped = TrapSystemCalls())) return;
-        WatchRealTime(true);
+    const bool trapped = RunWatched([&] {
         for (int round = 0; round < 20; ++round) {
             for (const CClapInputEvents& block : blocks) {
                 m_out.Clear();
@@ -71,9 +66,7 @@ TEST_F(ClapRealTime, ProcessAndFlushAllocateLockAndCallTheSystemNever) {
             }
             params->flush(plugin, blocks[2].List(), m_out.List());
         }
-        WatchRealTime(false);
     });
-    audio.join();
     if (!trapped) GTEST_SKIP() << "the kernel refused a seccomp filter here";
     const RealTimeCalls calls = WatchedCalls();
     EXPECT_EQ(calls.allocations, 0);

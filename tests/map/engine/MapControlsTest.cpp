@@ -26,7 +26,8 @@ TEST(MapControls, HostNumbersAreRoundedAndClampedNeverTrusted) {
         {MapControl::kOffValue, 126.5, 127},    {MapControl::kOutChannel, NAN, 0},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(MapControlAbout(c.control).symbol) + " " + std::to_string(c.number));
+        SCOPED_TRACE(std::string(MapControlAbout(c.control).symbol) + " " +
+                     std::to_string(c.number));
         EXPECT_EQ(MapControlValue(1, c.control, c.number), c.value);
     }
     EXPECT_EQ(MapControlValue(0, MapControl::kOn, NAN), 1) << "mapping 1 is on by default";

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 constexpr uint64_t kGuard = 0x5A5A5A5A5A5A5A5Aull;
@@ -34,14 +36,20 @@ CMapLv2Instance::CMapLv2Instance() {
 
 void CMapLv2Instance::Prepare(const std::vector<Lv2Event>& in, uint32_t capacity) {
     m_in = ForgeSequence(m_map, in);
+    m_out.resize((capacity + 7) / 8 + kGuardWords);
+    m_chunk = Map(LV2_ATOM__Chunk);
+    m_plugin.Connect(kMapLv2MidiIn, m_in.data());
+    m_plugin.Connect(kMapLv2MidiOut, m_out.data());
+    Rearm(capacity);
+}
+
+void CMapLv2Instance::Rearm(uint32_t capacity) {
     // As hosts do, the output's atom says how much room there is: here the
     // whole buffer's size (8 at the least, the atom itself), the strictest
     // reading (some hosts count only the room after the atom's header).
+    std::fill(m_out.begin(), m_out.end(), kGuard);
+    *reinterpret_cast<LV2_Atom*>(m_out.data()) = {capacity, m_chunk};
     m_capacity = capacity;
-    m_out.assign((capacity + 7) / 8 + kGuardWords, kGuard);
-    *reinterpret_cast<LV2_Atom*>(m_out.data()) = {capacity, Map(LV2_ATOM__Chunk)};
-    m_plugin.Connect(kMapLv2MidiIn, m_in.data());
-    m_plugin.Connect(kMapLv2MidiOut, m_out.data());
 }
 
 std::vector<Lv2Event> CMapLv2Instance::Output() {

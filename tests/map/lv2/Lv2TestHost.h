@@ -24,8 +24,11 @@ public:
     // One block: the input forged, the output buffer of capacity bytes
     // given, run, and what it holds read back.
     std::vector<Lv2Event> Run(const std::vector<Lv2Event>& in, uint32_t capacity = 8192);
-    // The same in its steps, for a test that watches run() alone.
+    // The same in its steps, for a test that watches run() alone. Rearm
+    // gives the output buffer again, with no larger a capacity, allocating
+    // nothing.
     void Prepare(const std::vector<Lv2Event>& in, uint32_t capacity);
+    void Rearm(uint32_t capacity);
     void RunPrepared() { m_plugin.Run(256); }
     std::vector<Lv2Event> Output();
 
@@ -36,5 +39,6 @@ private:
     float m_controls[kMapAllControls];
     Lv2Words m_in;
     Lv2Words m_out;  // the capacity, then guard words
+    LV2_URID m_chunk = 0;
     uint32_t m_capacity = 0;
 };

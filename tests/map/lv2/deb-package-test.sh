@@ -3,8 +3,9 @@
 # holds the bundle under /usr/lib/lv2 and ZephrinMap.clap under /usr/lib/clap
 # and needs only the C library; installed with dpkg, lv2ls finds the LV2
 # plug-in on the system's LV2 path and the project's CLAP host loads the
-# CLAP one from where CLAP hosts look; removed, it leaves nothing. Skipped (77) without root, or where the
-# plug-in is installed already from elsewhere (a test must not replace it).
+# CLAP one from where CLAP hosts look; removed, it leaves nothing. Skipped
+# (77) without root, or where the plug-in is installed already from
+# elsewhere (a test must not replace it).
 #   deb-package-test.sh CPACK_CONFIG VERSION CLAP_HOST
 set -euo pipefail
 config=$1 version=$2 clap_host=$3
