@@ -114,10 +114,6 @@ class Process:
         print(f"--- {self.name} ({' '.join(self.argv)}) said:\n{self.output()[-4000:]}",
               file=sys.stderr)
 
-    def send(self, line):
-        self.proc.stdin.write(line.encode() + b"\n")
-        self.proc.stdin.flush()
-
     def output(self):
         with open(self.log.name, "rb") as f:
             return f.read().decode(errors="replace")
