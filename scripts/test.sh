@@ -40,7 +40,7 @@ zephrin_server_ensure
 restarts=$ZEPHRIN_BUILD_ROOT/wine-restarts.log
 rm -f "$restarts"
 failed=0
-echo "== test native (the portable engine, natively, under the sanitizers)"
+echo "== test native (the engine under the sanitizers, the LV2 and CLAP plug-ins, the real hosts)"
 ctest --test-dir "$ZEPHRIN_BUILD_ROOT/native" "${ctest_args[@]}" --no-tests=ignore "$@" || failed=1
 
 echo "== test win64 (under wine64, prefix $WINEPREFIX)"

@@ -11,6 +11,7 @@ that message's frame.
 import itertools
 import os
 import subprocess
+import sys
 import tempfile
 
 import jackfixture
@@ -32,6 +33,13 @@ def run(argv, timeout):
     """A program's standard output. Exit 77 (a runner that cannot run here)
     skips the test, saying why; any other failure raises StreamError."""
     out = subprocess.run(argv, capture_output=True, text=True, timeout=timeout)
+    if out.returncode not in (0, jackfixture.SKIP) and not out.stdout and not out.stderr:
+        # Wine now and then ends a new process before it prints anything;
+        # a program that failed on its own says why, so only a silent
+        # failure is run once more.
+        print(f"{argv[0]} ended silently ({out.returncode}); running it once more",
+              file=sys.stderr)
+        out = subprocess.run(argv, capture_output=True, text=True, timeout=timeout)
     if out.returncode == jackfixture.SKIP:
         jackfixture.skip(out.stderr.strip())
     if out.returncode != 0:
