@@ -3,6 +3,7 @@
 // call, with its state loaded and saved as a host's project keeps it.
 #include "map/engine/MapSettings.h"
 #include "tools/claphost/ClapHost.h"
+#include "tools/host/HostText.h"
 #include "tools/host/MapWords.h"
 #include "tools/midifile/LiveLine.h"
 
@@ -63,12 +64,6 @@ int Fail(const std::string& why) {
     return 1;
 }
 
-bool Number(const std::string& text, long min, long max, long& value) {
-    char* end = nullptr;
-    value = std::strtol(text.c_str(), &end, 10);
-    return !text.empty() && *end == '\0' && value >= min && value <= max;
-}
-
 // Parses the command line; 0 when it is right, else the exit code to give.
 int ParseOptions(int argc, char** argv, Options& options) {
     std::vector<std::string> args(argv + 1, argv + argc);
@@ -91,18 +86,18 @@ int ParseOptions(int argc, char** argv, Options& options) {
             options.maps.push_back(mapping);
         } else if (arg == "--save" && hasValue) {
             options.saveFile = args[++i];
-        } else if (arg == "--learn" && hasValue && Number(args[i + 1], 0, 8, number)) {
+        } else if (arg == "--learn" && hasValue && ParseNumber(args[i + 1], 0, 8, number)) {
             options.params.emplace_back(2, static_cast<double>(number));  // Learn's fixed id
             ++i;
         } else if (arg == "--set" && hasValue) {
             const std::string& set = args[++i];
             const size_t equals = set.find('=');
             if (equals == std::string::npos ||
-                !Number(set.substr(0, equals), 0, 0x7FFFFFFF, number))
+                !ParseNumber(set.substr(0, equals), 0, 0x7FFFFFFF, number))
                 return Usage("--set " + set + ": give ID=VALUE");
             options.params.emplace_back(static_cast<clap_id>(number),
                                         std::atof(set.c_str() + equals + 1));
-        } else if (arg == "--block" && hasValue && Number(args[i + 1], 1, 4096, number)) {
+        } else if (arg == "--block" && hasValue && ParseNumber(args[i + 1], 1, 4096, number)) {
             options.block = static_cast<uint32_t>(number);
             ++i;
         } else if (arg.rfind("--", 0) == 0) {
