@@ -5,7 +5,6 @@
 #include "common/NoteLabel.h"
 
 #include <cctype>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -46,10 +45,7 @@ int WholeValue(const MapClapParam& param, double value) {
     if (param.kind == MapClapParam::kControl)
         return MapControlValue(param.mapping, param.control, value);
     const Range range = RangeOf(param);
-    if (std::isnan(value)) return range.defaultValue;
-    if (value <= range.min) return range.min;
-    if (value >= range.max) return range.max;
-    return static_cast<int>(std::lround(value));
+    return MapWholeValue(value, range.min, range.max, range.defaultValue);
 }
 
 bool Written(int length, uint32_t size) {

@@ -71,12 +71,16 @@ const char* MapControlChoice(MapControl control, int value) {
     }
 }
 
+int MapWholeValue(double number, int min, int max, int defaultValue) {
+    if (std::isnan(number)) return defaultValue;
+    if (number <= min) return min;
+    if (number >= max) return max;
+    return static_cast<int>(std::lround(number));
+}
+
 int MapControlValue(int mapping, MapControl control, double number) {
     const MapControlInfo& about = MapControlAbout(control);
-    if (std::isnan(number)) return MapControlDefault(mapping, control);
-    if (number <= about.min) return about.min;
-    if (number >= about.max) return about.max;
-    return static_cast<int>(std::lround(number));
+    return MapWholeValue(number, about.min, about.max, MapControlDefault(mapping, control));
 }
 
 MapMapping MapMappingFromControls(int mapping, const float (&numbers)[kMapControls]) {

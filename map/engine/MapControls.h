@@ -54,8 +54,11 @@ bool MapControlName(int mapping, MapControl control, char* text, size_t size);
 // not name, or a control that is not a choice).
 const char* MapControlChoice(MapControl control, int value);
 
-// A host's number for the control as the integer it stands for: rounded to
-// the nearest, clamped into the range, the default when it is not a number.
+// A host's number as the integer it stands for: rounded to the nearest,
+// clamped into min-max, the default when it is not a number. Hosts send any
+// double, so no value is trusted as it comes.
+int MapWholeValue(double number, int min, int max, int defaultValue);
+// The same for one of a mapping's controls, with its range and default.
 int MapControlValue(int mapping, MapControl control, double number);
 
 // One mapping from its eleven numbers, in MapControl's order. A mapping whose
