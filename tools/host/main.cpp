@@ -10,6 +10,7 @@
 #include "tools/host/PageSession.h"
 #include "tools/host/Playback.h"
 #include "tools/host/PlugInSettings.h"
+#include "tools/host/SongFile.h"
 #include "tools/host/Summary.h"
 
 #include <fcntl.h>
@@ -257,13 +258,9 @@ std::string DefaultOutput(const std::string& in) {
 int Play(const Options& options, const PlugIn* plugIn, IMfxEventFilter* filter) {
     const std::string& inPath = options.files[0];
     const std::string outPath = options.files.size() > 1 ? options.files[1] : DefaultOutput(inPath);
-    std::vector<uint8_t> bytes;
     std::string error;
-    if (!ReadWholeFile(inPath, bytes, error)) return Fail(error);
     midifile::MidiSong song;
-    midifile::ParseError parse;
-    if (!midifile::ReadMidiFile(bytes, song, parse))
-        return Fail(inPath + ": byte " + std::to_string(parse.offset) + ": " + parse.message);
+    if (!ReadSongFile(inPath, song, error)) return Fail(error);
 
     const SongRecords records = SongToRecords(song);
     const int32_t window = options.window ? options.window : DefaultWindow(song.division);

@@ -6,6 +6,7 @@
 #include "tools/host/HostText.h"
 #include "tools/host/MapSummary.h"
 #include "tools/host/MapWords.h"
+#include "tools/host/SongFile.h"
 #include "tools/host/Summary.h"
 #include "tools/livesong/SongClock.h"
 #include "tools/midifile/LiveLine.h"
@@ -70,15 +71,6 @@ int Fail(const std::string& message) {
     return 1;
 }
 
-bool ReadSong(const std::string& path, midifile::MidiSong& song, std::string& error) {
-    std::vector<uint8_t> bytes;
-    midifile::ParseError parse;
-    if (!ReadWholeFile(path, bytes, error)) return false;
-    if (midifile::ReadMidiFile(bytes, song, parse)) return true;
-    error = path + ": byte " + std::to_string(parse.offset) + ": " + parse.message;
-    return false;
-}
-
 // "frame hex bytes" lines.
 using Played = std::vector<std::pair<int64_t, midifile::ShortMessage>>;
 
@@ -123,7 +115,7 @@ int Finish(const Options& o) {
     midifile::MidiSong in;
     std::string error;
     Played played;
-    if (!ReadSong(o.files[0], in, error) || !ReadPlayed(o.files[1], played, error))
+    if (!ReadSongFile(o.files[0], in, error) || !ReadPlayed(o.files[1], played, error))
         return Fail(error);
     const CSongClock clock(in, static_cast<uint32_t>(o.rate));
     const std::vector<Timed> messages = SongMessages(in, clock);
@@ -184,7 +176,7 @@ int Finish(const Options& o) {
 int Frames(const Options& o) {
     midifile::MidiSong song;
     std::string error;
-    if (!ReadSong(o.files[0], song, error)) return Fail(error);
+    if (!ReadSongFile(o.files[0], song, error)) return Fail(error);
     const CSongClock clock(song, static_cast<uint32_t>(o.rate));
     for (const Timed& t : SongMessages(song, clock)) {
         const std::vector<uint8_t> bytes = MessageBytes(t.event);
