@@ -3,6 +3,7 @@
 // call, with its state loaded and saved as a host's project keeps it.
 #include "map/engine/MapSettings.h"
 #include "tools/claphost/ClapHost.h"
+#include "tools/host/FileIo.h"
 #include "tools/host/HostText.h"
 #include "tools/host/MapWords.h"
 #include "tools/midifile/LiveLine.h"
@@ -15,7 +16,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <sstream>
 
 namespace {
@@ -117,20 +117,6 @@ int ParseOptions(int argc, char** argv, Options& options) {
     return 0;
 }
 
-bool ReadBytes(const std::string& path, std::vector<uint8_t>& bytes) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return false;
-    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return !file.bad();
-}
-
-bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(file.flush());
-}
-
 std::string ParamText(const clap_plugin_params_t* params, const clap_plugin_t* plugin, clap_id id,
                       double value) {
     char text[256] = "";
@@ -218,8 +204,7 @@ int Run(const Options& options) {
     if (!session.Create(nullptr, error)) return Fail(options.plugin + ": " + error);
     if (!options.settingsFile.empty()) {
         std::vector<uint8_t> bytes;
-        if (!ReadBytes(options.settingsFile, bytes))
-            return Fail(options.settingsFile + ": cannot read it");
+        if (!ReadWholeFile(options.settingsFile, bytes, error)) return Fail(error);
         if (!session.LoadState(bytes)) {
             std::string said;
             for (const std::string& log : session.logs)
@@ -253,8 +238,7 @@ int Run(const Options& options) {
     if (status == 0 && !options.saveFile.empty()) {
         std::vector<uint8_t> bytes;
         if (!session.SaveState(bytes)) return Fail("the plug-in did not save its state");
-        if (!WriteBytes(options.saveFile, bytes))
-            return Fail(options.saveFile + ": cannot write it");
+        if (!WriteWholeFile(options.saveFile, bytes, error)) return Fail(error);
     }
     return status;
 }

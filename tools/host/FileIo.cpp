@@ -2,7 +2,7 @@
 #include "tools/host/FileIo.h"
 
 #include "common/UniqueHandle.h"
-#include "tools/host/FilterLoader.h"
+#include "tools/host/HresultText.h"
 
 namespace {
 

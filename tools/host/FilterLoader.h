@@ -5,6 +5,7 @@
 #include "common/ComPtr.h"
 #include "common/UniqueHandle.h"
 #include "host/MfxHost.h"
+#include "tools/host/HresultText.h"
 
 #include <string>
 #include <vector>
@@ -48,5 +49,3 @@ private:
 // "{C209D5E0-...}" to a CLSID; false when the text is no class identifier.
 bool ParseClsid(const std::string& text, CLSID& clsid);
 
-// "0x80004002 (E_NOINTERFACE)" for the codes a filter is likely to return.
-std::string DescribeHresult(HRESULT hr);
