@@ -2,6 +2,8 @@
 // the object goes: LoadLibrary or dlopen, clap_entry, init and deinit.
 #pragma once
 
+#include "tools/host/SharedLibrary.h"
+
 #include <clap/entry.h>
 
 #include <string>
@@ -23,6 +25,6 @@ public:
     }
 
 private:
-    void* m_module = nullptr;
+    CSharedLibrary m_library;  // declared first: closed after deinit
     const clap_plugin_entry_t* m_entry = nullptr;
 };

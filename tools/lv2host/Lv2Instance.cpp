@@ -2,7 +2,6 @@
 // its sequences forged and read.
 #include "tools/lv2host/Lv2Instance.h"
 
-#include <dlfcn.h>
 #include <lv2/atom/forge.h>
 #include <lv2/atom/util.h>
 
@@ -27,24 +26,18 @@ CLv2Instance::~CLv2Instance() {
         if (m_descriptor->deactivate) m_descriptor->deactivate(m_handle);
         m_descriptor->cleanup(m_handle);
     }
-    if (m_library) dlclose(m_library);
 }
 
 const LV2_Descriptor* CLv2Instance::Descriptor(uint32_t index) const {
     using DescriptorFunction = const LV2_Descriptor* (*)(uint32_t);
     const auto function =
-        m_library ? reinterpret_cast<DescriptorFunction>(dlsym(m_library, "lv2_descriptor"))
-                  : nullptr;
+        reinterpret_cast<DescriptorFunction>(m_library.Symbol("lv2_descriptor"));
     return function ? function(index) : nullptr;
 }
 
 bool CLv2Instance::Open(const std::string& binary, const char* uri, std::string& error) {
     m_binary = binary;
-    m_library = dlopen(binary.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!m_library) {
-        error = dlerror();
-        return false;
-    }
+    if (!m_library.Open(binary, error)) return false;
     for (uint32_t i = 0; !m_descriptor; ++i) {
         const LV2_Descriptor* d = Descriptor(i);
         if (!d) break;

@@ -4,6 +4,8 @@
 // in reverse when it goes), and sequences forged and read as a host does.
 #pragma once
 
+#include "tools/host/SharedLibrary.h"
+
 #include <lv2/atom/atom.h>
 #include <lv2/core/lv2.h>
 #include <lv2/urid/urid.h>
@@ -50,7 +52,7 @@ public:
 
 private:
     std::string m_binary;
-    void* m_library = nullptr;
+    CSharedLibrary m_library;  // closed after the instance is cleaned up
     const LV2_Descriptor* m_descriptor = nullptr;
     LV2_Handle m_handle = nullptr;
 };
